@@ -1,0 +1,28 @@
+// The screenshot hotkey's capture: the whole primary screen, layered windows included, saved
+// as an uncompressed "Velmora.bmp" in the chosen folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmora {
+
+// The file the capture writes: folder + "\Velmora.bmp" (an empty folder gives the root of the
+// current drive).
+std::wstring ScreenshotPath(const std::wstring& folder);
+
+// Raises mainWindow to the top-most z-order, captures the primary screen and writes the file.
+// False when nothing was written (empty screen, folder missing or not writable).
+bool CaptureScreenToFile(HWND mainWindow, const std::wstring& folder);
+
+// The hotkey's registration id: the global atom of "Velmora".
+ATOM HotkeyAtom();
+
+// Registers the screenshot hotkey from the stored key code and the settings page's modifier
+// flags (Shift 1, Ctrl 2, Alt 4; the extended-key flag 8 has no counterpart and is dropped).
+bool RegisterScreenshotHotkey(HWND window, UINT virtualKey, UINT storedModifiers);
+void UnregisterScreenshotHotkey(HWND window);
+UINT HotkeyModifiersFromStored(UINT storedModifiers);
+
+}  // namespace velmora
