@@ -1,0 +1,25 @@
+#include "toolkit/Animation.h"
+
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+void CAnimation::OnCreate() {
+    StartTimer(kTimerId, kDefaultIntervalMs);
+}
+
+void CAnimation::SetInterval(UINT ms) {
+    StopTimer(kTimerId);
+    StartTimer(kTimerId, ms);
+}
+
+void CAnimation::OnTimer() {
+    frame_ = frame_ + 1 >= frameCount_ ? 0 : frame_ + 1;
+    RepaintWindow();
+}
+
+void CAnimation::Draw(Gdiplus::Graphics& g) {
+    DrawFrame(g, FirstImage(), frame_, rect_);
+}
+
+}  // namespace velmora

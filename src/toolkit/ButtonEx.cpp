@@ -1,0 +1,72 @@
+#include "toolkit/ButtonEx.h"
+
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+namespace {
+constexpr int kFrameIdle = 0;
+constexpr int kFrameHover = 1;
+constexpr int kFramePressed = 2;  // also "checked" for check buttons
+}  // namespace
+
+void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
+    if (caption_.empty()) return;
+    Gdiplus::RectF layout(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
+                          float(RectHeight(rect_)));
+    DrawSkinText(g, caption_, kCaptionPoints, ArgbValue(argb), layout,
+                 Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter,
+                 Gdiplus::StringFormatFlagsNoFitBlackBox);
+}
+
+void CButtonEx::Draw(Gdiplus::Graphics& g) {
+    const int frame = hover_ ? kFrameHover : pressed_ ? kFramePressed : kFrameIdle;
+    DrawFrame(g, FirstImage(), frame, rect_);
+    DrawCaption(g, captionColor_);
+}
+
+void CCheckButtonEx::Draw(Gdiplus::Graphics& g) {
+    const int frame = (hover_ && !noHoverFrame) ? kFrameHover
+                      : checked_                ? kFramePressed
+                                                : kFrameIdle;
+    DrawFrame(g, FirstImage(), frame, rect_);
+    DrawCaption(g, checkCaptionColor_);
+}
+
+void CCheckButtonEx::UncheckIfPeerChecked() {
+    for (const CCheckButtonEx* p : peers_) {
+        if (p->checked_) {
+            checked_ = false;
+            return;
+        }
+    }
+    checked_ = true;
+}
+
+void CCheckButtonEx::SetCheck(bool check) {
+    if (check) {
+        checked_ = true;
+        for (CCheckButtonEx* p : peers_) p->SetCheck(false);
+    } else {
+        UncheckIfPeerChecked();
+    }
+}
+
+void CCheckButtonEx::OnLButtonUp(UINT flags, int x, int y) {
+    if (!checked_) {
+        checked_ = true;
+        for (CCheckButtonEx* p : peers_) p->SetCheck(false);
+    } else if (peers_.empty()) {
+        checked_ = false;
+    } else {
+        UncheckIfPeerChecked();
+    }
+}
+
+void MakeCheckGroup(std::initializer_list<CCheckButtonEx*> members) {
+    for (CCheckButtonEx* a : members)
+        for (CCheckButtonEx* b : members)
+            if (a != b) a->AddGroupPeer(b);
+}
+
+}  // namespace velmora

@@ -1,0 +1,159 @@
+#include "toolkit/Controls.h"
+
+#include "toolkit/DialogBase.h"
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+CControls::CControls() = default;
+
+CControls::~CControls() {
+    if (dialog_) dialog_->RemoveControl(this);
+}
+
+bool CControls::Create(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
+                       std::wstring_view caption, int id) {
+    if (!dialog || dialog_) return false;
+    dialog_ = dialog;
+    rect_ = rect;
+    imageName_ = imageName;
+    caption_ = caption;
+    id_ = id;
+    dialog_->AddControl(this);
+    OnCreate();
+    return true;
+}
+
+bool CControls::CreateChild(CDialogBase* dialog, CControls* owner, const RECT& rect,
+                            std::wstring_view imageName, std::wstring_view caption, int id,
+                            BYTE flag) {
+    owner_ = owner;
+    flag_ = flag;
+    return Create(dialog, rect, imageName, caption, id);
+}
+
+void CControls::ShowControl(int showState) {
+    showState_ = showState;
+    RepaintWindow();
+}
+
+void CControls::SetCaption(std::wstring_view caption) {
+    caption_ = caption;
+    RepaintWindow();
+}
+
+void CControls::StartTimer(UINT_PTR timerId, UINT periodMs) {
+    timerId_ = timerId;
+    if (dialog_ && dialog_->Hwnd()) SetTimer(dialog_->Hwnd(), timerId, periodMs, nullptr);
+}
+
+void CControls::StopTimer(UINT_PTR timerId) {
+    if (dialog_ && dialog_->Hwnd() && KillTimer(dialog_->Hwnd(), timerId) && timerId == timerId_)
+        timerId_ = 0;
+}
+
+void CControls::Notify(WORD code) const {
+    NotifyAs(id_, code);
+}
+
+void CControls::NotifyAs(int id, WORD code) const {
+    if (dialog_ && dialog_->Hwnd())
+        PostMessageW(dialog_->Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id & 0xFFFF), code),
+                     0);
+}
+
+void CControls::RepaintWindow() const {
+    if (dialog_) dialog_->RepaintNow();
+}
+
+void CControls::LoadPictures(SkinPackReader& pack) {
+    if (!imageName_.empty()) first_.Load(pack, imageName_);
+    if (!secondImageName_.empty()) second_.Load(pack, secondImageName_);
+}
+
+void CControls::ReleasePictures() {
+    first_.Release();
+    second_.Release();
+}
+
+void CControls::DropDecodedPictures() {
+    first_.DropDecoded();
+    second_.DropDecoded();
+}
+
+void CControls::DeliverOwnerNotify(int childId) {
+    if (enabled_) OnLButtonUp(kOwnerNotify, childId, 0);
+}
+
+void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (showState_ != kShown || !dialog_) return;
+    // Positions are unsigned 16-bit: a point left of or above the dialog is far outside.
+    const int x = LOWORD(lParam);
+    const int y = HIWORD(lParam);
+    const bool inside = InRect(rect_, x, y);
+    const HWND hwnd = dialog_->Hwnd();
+    bool repaint = false;
+
+    switch (msg) {
+        case WM_TIMER:
+            if (enabled_ && timerId_ != 0 && wParam == timerId_) {
+                OnTimer();
+                Notify(kCodeTimer);
+            }
+            break;
+        case WM_MOUSEMOVE:
+            if (!enabled_) break;
+            if (inside) {
+                if (InRect(rect_, lastPoint_.x, lastPoint_.y)) {
+                    OnMouseMove(0, x, y);
+                } else {
+                    OnMouseEnter(0, x, y);
+                    hover_ = true;
+                    outside_ = false;
+                    if (hwnd) SetCapture(hwnd);
+                    repaint = true;
+                }
+            } else if (InRect(rect_, lastPoint_.x, lastPoint_.y)) {
+                OnMouseLeave(0, x, y);
+                outside_ = true;
+                hover_ = false;
+                repaint = true;
+                if (!dialog_->BackgroundPressed() && !pressed_) ReleaseCapture();
+            }
+            lastPoint_ = {x, y};
+            break;
+        case WM_LBUTTONDOWN:
+            if (!inside) break;
+            dialog_->ClearBackgroundPressAllowed();
+            if (!enabled_) break;
+            if (hwnd) SetCapture(hwnd);
+            OnLButtonDown(0, x, y);
+            pressed_ = true;
+            hover_ = false;
+            repaint = true;
+            break;
+        case WM_LBUTTONUP:
+            if (!enabled_ || !pressed_) break;
+            OnLButtonUp(0, x, y);
+            ReleaseCapture();
+            pressed_ = false;
+            hover_ = !outside_;
+            repaint = true;
+            if (inside) {
+                Notify(kCodeClick);
+                if (owner_) owner_->DeliverOwnerNotify(id_);
+            }
+            break;
+        case WM_LBUTTONDBLCLK:
+            if (enabled_) OnLButtonDblClk(0, x, y);
+            break;
+        case WM_RBUTTONDBLCLK:
+            if (enabled_) OnRButtonDblClk(0, x, y);
+            break;
+        default:
+            break;
+    }
+    if (repaint) RepaintWindow();
+}
+
+}  // namespace velmora

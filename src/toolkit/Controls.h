@@ -1,0 +1,121 @@
+// Base of every windowless control of a skinned dialog: a rectangle on the dialog with its
+// pictures, its input state machine and its notifications.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "toolkit/SkinPicture.h"
+
+namespace Gdiplus {
+class Graphics;
+class Bitmap;
+}  // namespace Gdiplus
+
+namespace velmora {
+
+class CDialogBase;
+class SkinPackReader;
+
+class CControls {
+  public:
+    static constexpr int kShown = 5;
+    static constexpr int kHidden = 0;
+    // A child's release delivered to its composite owner (wParam = the child's id).
+    static constexpr UINT kOwnerNotify = 1124;
+    // Notification codes in the high word of the posted WM_COMMAND.
+    static constexpr WORD kCodeClick = 0;
+    static constexpr WORD kCodeChanged = 1;
+    static constexpr WORD kCodeTimer = 0x113;
+
+    CControls();
+    virtual ~CControls();
+    CControls(const CControls&) = delete;
+    CControls& operator=(const CControls&) = delete;
+
+    bool Create(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
+                std::wstring_view caption, int id);
+    bool CreateChild(CDialogBase* dialog, CControls* owner, const RECT& rect,
+                     std::wstring_view imageName, std::wstring_view caption, int id, BYTE flag);
+
+    void ShowControl(int showState);
+    void SetCaption(std::wstring_view caption);
+    void StartTimer(UINT_PTR timerId, UINT periodMs);
+    void StopTimer(UINT_PTR timerId);
+
+    // Virtual operations, called by the dialog's input routing.
+    virtual void OnCreate() {}
+    virtual void Draw(Gdiplus::Graphics& g) {}
+    virtual void OnLButtonDown(UINT flags, int x, int y) {}
+    virtual void OnLButtonUp(UINT flags, int x, int y) {}
+    virtual void OnLButtonDblClk(UINT flags, int x, int y) {}
+    virtual void OnRButtonDblClk(UINT flags, int x, int y) {}
+    virtual void OnMouseMove(UINT flags, int x, int y) {}
+    virtual void OnMouseEnter(UINT flags, int x, int y) {}
+    virtual void OnMouseLeave(UINT flags, int x, int y) {}
+    virtual void Enable(bool enabled) { enabled_ = enabled; }
+    virtual void OnTimer() {}
+    virtual void OnChildChanged(UINT code, int x, int y) {}
+
+    // One message forwarded by the dialog (timer, mouse moves, presses, releases, double clicks).
+    void HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A child's release reaching this control as its owner.
+    void DeliverOwnerNotify(int childId);
+
+    // Pictures, loaded and released by the dialog's skin loading.
+    void LoadPictures(SkinPackReader& pack);
+    void ReleasePictures();
+    void DropDecodedPictures();
+
+    // Forces the look of a state (previews of the controls); input changes it again.
+    void ForceState(bool hover, bool pressed) {
+        hover_ = hover;
+        pressed_ = pressed;
+    }
+
+    const RECT& Rect() const { return rect_; }
+    int Id() const { return id_; }
+    bool IsEnabled() const { return enabled_; }
+    bool IsShown() const { return showState_ == kShown; }
+    bool IsHover() const { return hover_; }
+    bool IsPressed() const { return pressed_; }
+    BYTE Flag() const { return flag_; }
+    CControls* Owner() const { return owner_; }
+    CDialogBase* Dialog() const { return dialog_; }
+    const std::wstring& Caption() const { return caption_; }
+    const std::wstring& ImageName() const { return imageName_; }
+    const std::wstring& SecondImageName() const { return secondImageName_; }
+    UINT_PTR TimerId() const { return timerId_; }
+
+  protected:
+    void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }
+    Gdiplus::Bitmap* FirstImage() { return first_.Image(); }
+    Gdiplus::Bitmap* SecondImage() { return second_.Image(); }
+    // Posts WM_COMMAND (code << 16 | id) to the dialog.
+    void Notify(WORD code) const;
+    void NotifyAs(int id, WORD code) const;
+    // Re-composes the whole dialog at once.
+    void RepaintWindow() const;
+
+    SkinPicture first_;
+    SkinPicture second_;
+    std::wstring secondImageName_;
+    CControls* owner_ = nullptr;
+    bool pressed_ = false;
+    bool hover_ = false;
+    bool outside_ = true;
+    bool enabled_ = true;
+    BYTE flag_ = 0;
+    int id_ = 0;
+    int showState_ = kShown;
+    UINT_PTR timerId_ = 0;
+    std::wstring caption_;
+    RECT rect_{};
+    CDialogBase* dialog_ = nullptr;
+    POINT lastPoint_{-1, -1};
+    std::wstring imageName_;
+};
+
+}  // namespace velmora

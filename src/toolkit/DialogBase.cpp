@@ -1,0 +1,317 @@
+#include "toolkit/DialogBase.h"
+
+#include <windowsx.h>
+#include "toolkit/GdiplusIncludes.h"
+
+#include <algorithm>
+
+#include "toolkit/Controls.h"
+#include "toolkit/SkinDraw.h"
+#include "toolkit/SkinPackReader.h"
+
+namespace velmora {
+namespace {
+
+// Screen-compatible memory DC with a top-down 32-bit premultiplied DIB selected into it.
+class OffscreenSurface {
+  public:
+    OffscreenSurface(HDC screen, int width, int height) {
+        dc_ = CreateCompatibleDC(screen);
+        if (!dc_ || width <= 0 || height <= 0) return;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+    }
+    ~OffscreenSurface() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    OffscreenSurface(const OffscreenSurface&) = delete;
+    OffscreenSurface& operator=(const OffscreenSurface&) = delete;
+    bool Ok() const { return bits_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    BYTE* Bits() const { return static_cast<BYTE*>(bits_); }
+
+  private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
+};
+
+class ScreenDc {
+  public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
+}  // namespace
+
+CDialogBase::CDialogBase(UINT templateId, std::wstring_view skinPackFile,
+                         std::wstring_view backgroundName, HWND parent)
+    : templateId_(templateId),
+      skinPackFile_(skinPackFile),
+      backgroundName_(backgroundName),
+      parent_(parent) {}
+
+CDialogBase::~CDialogBase() {
+    if (hwnd_) {
+        // The derived parts are gone: no message may reach this object any more.
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        HWND h = hwnd_;
+        hwnd_ = nullptr;
+        if (!modal_) DestroyWindow(h);
+    }
+    for (CControls* c : controls_) c->ReleasePictures();
+}
+
+INT_PTR CDialogBase::DoModal() {
+    modal_ = true;
+    const INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_),
+                                      parent_, DialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    return r;
+}
+
+bool CDialogBase::CreateModeless() {
+    if (hwnd_) return false;
+    modal_ = false;
+    HWND h = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent_,
+                                DialogProc, reinterpret_cast<LPARAM>(this));
+    return h != nullptr;
+}
+
+void CDialogBase::CloseDialog(INT_PTR result) {
+    if (!hwnd_) return;
+    if (modal_)
+        EndDialog(hwnd_, result);
+    else
+        DestroyWindow(hwnd_);
+}
+
+bool CDialogBase::LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload) {
+    SkinPackReader pack;
+    if (!pack.Open(std::filesystem::path(std::wstring(skinPackFile)))) return false;
+    if (reload) {
+        background_.Release();
+        for (CControls* c : controls_) c->ReleasePictures();
+    }
+    background_.Load(pack, backgroundName_);
+    for (size_t i = 0; i < controls_.size(); ++i) controls_[i]->LoadPictures(pack);
+    pack.Close();
+    if (redraw) RepaintNow();
+    return true;
+}
+
+void CDialogBase::AddControl(CControls* control) {
+    if (control && std::find(controls_.begin(), controls_.end(), control) == controls_.end())
+        controls_.push_back(control);
+}
+
+void CDialogBase::RemoveControl(CControls* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void CDialogBase::Compose(Gdiplus::Graphics& g) {
+    ++compositions_;
+    if (Gdiplus::Bitmap* bg = background_.Image())
+        DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
+                      static_cast<int>(bg->GetHeight()));
+    for (size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i]->IsShown()) controls_[i]->Draw(g);
+}
+
+bool CDialogBase::RenderTo(Gdiplus::Bitmap& target) {
+    Gdiplus::Graphics g(&target);
+    if (g.GetLastStatus() != Gdiplus::Ok) return false;
+    Compose(g);
+    return true;
+}
+
+bool CDialogBase::ComposeToScreen() {
+    if (!hwnd_) return false;
+    RECT wr;
+    if (!GetWindowRect(hwnd_, &wr)) return false;
+    const int w = RectWidth(wr), h = RectHeight(wr);
+    ScreenDc screen;
+    OffscreenSurface surface(screen.Get(), w, h);
+    if (!surface.Ok()) return false;
+    {
+        // The DIB's pixels, seen by GDI+ as premultiplied ARGB, as the layered window wants.
+        Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB, surface.Bits());
+        Gdiplus::Graphics g(&canvas);
+        if (g.GetLastStatus() != Gdiplus::Ok) return false;
+        g.Clear(Gdiplus::Color(0, 0, 0, 0));
+        Compose(g);
+        g.Flush(Gdiplus::FlushIntentionSync);
+    }
+    POINT dst{wr.left, wr.top};
+    SIZE size{w, h};
+    POINT src{0, 0};
+    return UpdateLayeredWindow(hwnd_, screen.Get(), &dst, &size, surface.Dc(), &src, 0, &blend_,
+                               ULW_ALPHA) != FALSE;
+}
+
+void CDialogBase::RepaintNow() {
+    if (hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) ComposeToScreen();
+}
+
+void CDialogBase::DropDecodedPictures() {
+    background_.DropDecoded();
+    for (CControls* c : controls_) c->DropDecodedPictures();
+}
+
+void CDialogBase::RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // By index: a control may add controls (a list creating its entries) while routing.
+    for (size_t i = 0; i < controls_.size(); ++i) controls_[i]->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT CDialogBase::CaptionHitTest(int screenX, int screenY) const {
+    POINT p{screenX, screenY};
+    if (hwnd_) ScreenToClient(hwnd_, &p);
+    for (const CControls* c : controls_)
+        if (InRect(c->Rect(), p.x, p.y)) return HTCLIENT;
+    return HTCAPTION;
+}
+
+LRESULT CDialogBase::OnNcHitTest(int screenX, int screenY) {
+    if (captionDrag_) return CaptionHitTest(screenX, screenY);
+    return HTCLIENT;
+}
+
+BOOL CDialogBase::OnInitDialog() {
+    blend_ = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ComposeToScreen();
+    return TRUE;
+}
+
+void CDialogBase::OnLButtonDown(int x, int y) {
+    if (!backgroundPressAllowed_) return;
+    backgroundPressed_ = true;
+    pressPoint_ = {x, y};
+    SetCapture(hwnd_);
+}
+
+void CDialogBase::OnLButtonUp(int x, int y) {
+    backgroundPressAllowed_ = true;
+    backgroundPressed_ = false;
+    ReleaseCapture();
+}
+
+void CDialogBase::OnClose() {
+    CloseDialog(IDCANCEL);
+}
+
+LRESULT CDialogBase::Default() {
+    useDefault_ = true;
+    return 0;
+}
+
+LRESULT CDialogBase::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd_, &ps);
+            EndPaint(hwnd_, &ps);
+            ComposeToScreen();
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            ComposeToScreen();
+            return 1;
+        case WM_TIMER:
+            RouteToControls(msg, wParam, lParam);
+            OnTimer(wParam);
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+            RouteToControls(msg, wParam, lParam);
+            return 0;
+        case WM_LBUTTONDOWN:
+            RouteToControls(msg, wParam, lParam);
+            OnLButtonDown(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            RouteToControls(msg, wParam, lParam);
+            OnLButtonUp(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NCHITTEST:
+            return OnNcHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            return Default();
+    }
+}
+
+INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    CDialogBase* self = nullptr;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialogBase*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<CDialogBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return FALSE;
+
+    const bool outer = self->useDefault_;
+    self->useDefault_ = false;
+    const LRESULT result = self->WindowProc(msg, wParam, lParam);
+    const bool useDefault = self->useDefault_;
+    self->useDefault_ = outer;
+
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return FALSE;
+    }
+    if (useDefault) return FALSE;
+    switch (msg) {
+        // These answer through the dialog procedure's return value itself.
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return static_cast<INT_PTR>(result);
+        default:
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
+    }
+}
+
+}  // namespace velmora

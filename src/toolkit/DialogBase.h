@@ -1,0 +1,118 @@
+// The skinned dialog: a borderless per-pixel-alpha layered window made of the skin's background
+// picture and windowless controls, composed off-screen and pushed whole.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/GdiplusSession.h"
+#include "toolkit/SkinPicture.h"
+
+namespace Gdiplus {
+class Graphics;
+class Bitmap;
+}  // namespace Gdiplus
+
+namespace velmora {
+
+class CControls;
+
+class CDialogBase {
+  public:
+    CDialogBase(UINT templateId, std::wstring_view skinPackFile, std::wstring_view backgroundName,
+                HWND parent);
+    virtual ~CDialogBase();
+    CDialogBase(const CDialogBase&) = delete;
+    CDialogBase& operator=(const CDialogBase&) = delete;
+
+    // Runs the dialog modally from its template; returns the EndDialog code (-1 on failure).
+    INT_PTR DoModal();
+    // Creates the modeless window (not shown unless the template is visible); false on failure.
+    bool CreateModeless();
+    HWND Hwnd() const { return hwnd_; }
+    HWND ParentWindow() const { return parent_; }
+    bool IsModal() const { return modal_; }
+    // Ends a modal run (EndDialog) or destroys a modeless window.
+    void CloseDialog(INT_PTR result);
+
+    // Opens the pack, (on reload) drops every picture, loads the background and each control's
+    // pictures, closes the pack. false, with nothing changed, when the pack cannot be opened.
+    bool LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload);
+    const std::wstring& SkinPackFile() const { return skinPackFile_; }
+    void SetSkinPackFile(std::wstring_view file) { skinPackFile_ = file; }
+    const std::wstring& BackgroundName() const { return backgroundName_; }
+
+    // Control list (creation order, not owning).
+    void AddControl(CControls* control);
+    void RemoveControl(CControls* control);
+    const std::vector<CControls*>& Controls() const { return controls_; }
+
+    // Draws the background and every shown control, in list order, onto `g`.
+    void Compose(Gdiplus::Graphics& g);
+    // Composes into a bitmap (tests, previews).
+    bool RenderTo(Gdiplus::Bitmap& target);
+    // Composes off-screen and pushes the result to the layered window.
+    bool ComposeToScreen();
+    // Every repaint request of a control ends here: a full composition, at once.
+    void RepaintNow();
+    // Forgets the decoded pictures (they are decoded again when next drawn).
+    void DropDecodedPictures();
+    int CompositionCount() const { return compositions_; }
+
+    // Routes one message to every control in list order (what the window procedure does).
+    void RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Hit test that drags the window by every part not covered by a control (shown or not).
+    LRESULT CaptionHitTest(int screenX, int screenY) const;
+    // When set, WM_NCHITTEST answers CaptionHitTest (the main window); else client.
+    void SetCaptionDrag(bool on) { captionDrag_ = on; }
+
+    bool BackgroundPressAllowed() const { return backgroundPressAllowed_; }
+    void ClearBackgroundPressAllowed() { backgroundPressAllowed_ = false; }
+    bool BackgroundPressed() const { return backgroundPressed_; }
+    POINT PressPoint() const { return pressPoint_; }
+
+    // The window procedure: one typed handler per message. Derived windows override it for
+    // extra messages and call CDialogBase::WindowProc for everything else.
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    // Typed handlers. OnInitDialog of a derived window creates its controls, calls LoadSkin,
+    // then CDialogBase::OnInitDialog (layered style, first composition).
+    virtual BOOL OnInitDialog();
+    virtual void OnCommand(WORD id, WORD code) {}
+    virtual void OnTimer(UINT_PTR timerId) {}
+    virtual LRESULT OnNcHitTest(int screenX, int screenY);
+    virtual void OnLButtonDown(int x, int y);
+    virtual void OnLButtonUp(int x, int y);
+    // Default: ends a modal run with IDCANCEL, destroys a modeless window.
+    virtual void OnClose();
+    virtual void OnDestroy() {}
+    // Lets the dialog manager's own processing handle the message being dispatched.
+    LRESULT Default();
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    GdiplusSession gdiplus_;
+    UINT templateId_;
+    std::wstring skinPackFile_;
+    std::wstring backgroundName_;
+    HWND parent_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    bool useDefault_ = false;
+    bool captionDrag_ = false;
+    std::vector<CControls*> controls_;
+    SkinPicture background_;
+    bool backgroundPressAllowed_ = true;
+    bool backgroundPressed_ = false;
+    POINT pressPoint_{0, 0};
+    BLENDFUNCTION blend_{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    int compositions_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,106 @@
+#include "toolkit/MenuList.h"
+
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+namespace {
+const uint32_t kHeaderText = PackArgb(254, 180, 180, 180);
+const uint32_t kItemHighlight = PackArgb(180, 180, 100, 100);
+const uint32_t kItemHoverText = PackArgb(255, 255, 100, 0);
+const uint32_t kItemPressedText = PackArgb(255, 0, 100, 255);
+const uint32_t kItemText = PackArgb(188, 188, 188, 188);
+const uint32_t kDropTop = PackArgb(255, 188, 20, 20);
+const uint32_t kDropBottom = PackArgb(255, 2, 2, 2);
+}  // namespace
+
+void CMenuItem::Draw(Gdiplus::Graphics& g) {
+    uint32_t text = kItemText;
+    if (hover_ || pressed_) {
+        Gdiplus::SolidBrush fill(ArgbValue(kItemHighlight));
+        g.FillRectangle(&fill, rect_.left, rect_.top, RectWidth(rect_), RectHeight(rect_));
+        text = hover_ ? kItemHoverText : kItemPressedText;
+    }
+    const auto center = Gdiplus::StringAlignmentCenter;
+    DrawSkinText(g, caption_, kTextPoints, ArgbValue(text),
+                 Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
+                                float(RectHeight(rect_))),
+                 center, center);
+}
+
+bool CMenuList::CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
+                           const std::vector<std::wstring>& items, int id) {
+    items_ = items;
+    return Create(dialog, rect, imageName, L"", id);
+}
+
+void CMenuList::OnCreate() {
+    listRect_ = rect_;
+    listRect_.left += kSideInset;
+    listRect_.right -= kSideInset;
+    header_.CreateChild(dialog_, this, rect_, L"gpuinfo_tessarin.png",
+                        items_.empty() ? std::wstring() : items_[0], kHeaderId, 0);
+    header_.SetTextColor(kHeaderText);
+}
+
+void CMenuList::CreateEntries() {
+    const int h = RectHeight(listRect_);
+    for (size_t i = 1; i < items_.size(); ++i) {
+        const int k = static_cast<int>(i) - 1;
+        RECT r = listRect_;
+        OffsetRect(&r, 0, (k + 1) * h);
+        auto entry = std::make_unique<CMenuItem>(static_cast<int>(i));
+        CMenuItem* raw = entry.get();
+        entries_.push_back(std::move(entry));
+        raw->CreateChild(dialog_, this, r, L"", items_[i], kFirstEntryId + k, 0);
+    }
+}
+
+void CMenuList::ShowEntries(bool show) {
+    for (auto& e : entries_) e->ShowControl(show ? kShown : kHidden);
+}
+
+void CMenuList::OnLButtonUp(UINT flags, int x, int y) {
+    if (flags != kOwnerNotify) return;
+    if (x == kHeaderId) {
+        if (entries_.empty() && items_.size() > 1) {
+            CreateEntries();
+            closed_ = false;
+        } else if (closed_) {
+            ShowEntries(true);
+            closed_ = false;
+        } else {
+            ShowEntries(false);
+            closed_ = true;
+        }
+        RepaintWindow();
+        return;
+    }
+    const int b = x - kFirstEntryId;
+    if (b < 0 || b >= static_cast<int>(entries_.size())) return;
+    CMenuItem& entry = *entries_[static_cast<size_t>(b)];
+    const int chosen = entry.Index();
+    entry.SetIndex(selected_);
+    selected_ = chosen;
+    entry.SetCaption(items_[static_cast<size_t>(entry.Index())]);
+    header_.SetCaption(items_[static_cast<size_t>(selected_)]);
+    ShowEntries(false);
+    closed_ = true;
+    Notify(kCodeClick);
+}
+
+void CMenuList::Draw(Gdiplus::Graphics& g) {
+    if (closed_ || entries_.empty()) return;
+    const int h = RectHeight(listRect_);
+    const int count = static_cast<int>(entries_.size());
+    const int dropHeight = count == 1 ? h : count * h;
+    const Gdiplus::Rect area(listRect_.left, listRect_.bottom, RectWidth(listRect_), dropHeight);
+    if (area.Width <= 0 || area.Height <= 0) return;
+    // One pixel taller than the area: GDI+ gradients wrap their first row onto the last.
+    Gdiplus::LinearGradientBrush gradient(
+        Gdiplus::Rect(area.X, area.Y - 1, area.Width, area.Height + 2), ArgbValue(kDropTop),
+        ArgbValue(kDropBottom), Gdiplus::LinearGradientModeVertical);
+    g.FillRectangle(&gradient, area);
+}
+
+}  // namespace velmora

@@ -1,0 +1,56 @@
+// Drop-down selector: a header button showing the selected text and, below it, one entry for
+// each other text; choosing an entry swaps it with the selection.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "toolkit/ButtonEx.h"
+
+namespace velmora {
+
+class CMenuList;
+
+class CMenuItem : public CControls {
+  public:
+    static constexpr int kTextPoints = 10;
+    explicit CMenuItem(int index) : index_(index) {}
+    int Index() const { return index_; }
+    void SetIndex(int index) { index_ = index; }
+    void Draw(Gdiplus::Graphics& g) override;
+
+  private:
+    int index_;
+};
+
+class CMenuList : public CControls {
+  public:
+    static constexpr int kHeaderId = 3100;
+    static constexpr int kFirstEntryId = 3101;
+    static constexpr int kSideInset = 17;
+
+    bool CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
+                    const std::vector<std::wstring>& items, int id);
+    int GetSelectedIndex() const { return selected_; }
+    bool IsClosed() const { return closed_; }
+    const std::vector<std::unique_ptr<CMenuItem>>& Entries() const { return entries_; }
+    CButtonEx& Header() { return header_; }
+    const std::vector<std::wstring>& Items() const { return items_; }
+
+    void OnCreate() override;
+    void Draw(Gdiplus::Graphics& g) override;
+    void OnLButtonUp(UINT flags, int x, int y) override;
+
+  private:
+    void CreateEntries();
+    void ShowEntries(bool show);
+
+    std::vector<std::wstring> items_;
+    std::vector<std::unique_ptr<CMenuItem>> entries_;
+    RECT listRect_{};
+    CButtonEx header_;
+    int selected_ = 0;
+    bool closed_ = false;
+};
+
+}  // namespace velmora

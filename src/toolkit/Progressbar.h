@@ -1,0 +1,47 @@
+// Vertical gauge filling from the bottom, with its value riding on the bar, a title and five
+// scale labels. Draws no picture.
+#pragma once
+
+#include <array>
+
+#include "toolkit/Controls.h"
+
+namespace Gdiplus {
+class RectF;
+}
+
+namespace velmora {
+
+struct FloatRect {
+    float x = 0, y = 0, width = 0, height = 0;
+};
+
+class CProgressbar : public CControls {
+  public:
+    void SetLabelRects(const std::array<FloatRect, 5>& rects) { labelRects_ = rects; }
+    // Stores the range, resets the value to the minimum and renews the labels (no repaint).
+    void SetRange(float minimum, float maximum);
+    void SetValue(float value) { value_ = value; }
+    void SetBarColor(uint32_t argb) { barColor_ = argb; }
+    // The title and the font size of all the gauge's text (points, DPI-adjusted).
+    void SetTitle(std::wstring_view title, int points);
+
+    float Value() const { return value_; }
+    const std::wstring& Label(int i) const { return labels_[i]; }
+    const std::wstring& Title() const { return title_; }
+    int FontPoints() const { return fontPoints_; }
+
+    void Draw(Gdiplus::Graphics& g) override;
+
+  private:
+    std::array<FloatRect, 5> labelRects_{};
+    std::array<std::wstring, 5> labels_{};
+    float maximum_ = 100;
+    float minimum_ = 0;
+    float value_ = 0;
+    uint32_t barColor_ = 0xFF000000;
+    std::wstring title_;
+    int fontPoints_ = 7;
+};
+
+}  // namespace velmora

@@ -1,0 +1,74 @@
+#include "toolkit/Radio.h"
+
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+void CRadio::OnCreate() {
+    checked_ = false;
+    captionColor_ = PackArgb(254, 180, 180, 180);
+    textInset_ = 15;
+    fontPoints_ = 8;
+}
+
+bool CRadio::AnyPeerChecked() const {
+    for (const CRadio* p : peers_)
+        if (p->checked_) return true;
+    return false;
+}
+
+void CRadio::SetCheckQuiet(bool check) {
+    checked_ = check;
+    if (check) {
+        for (CRadio* p : peers_) p->SetCheckQuiet(false);
+    } else if (!AnyPeerChecked()) {
+        checked_ = true;
+    }
+}
+
+void CRadio::SetCheck(bool check) {
+    SetCheckQuiet(check);
+    RepaintWindow();
+}
+
+void CRadio::OnLButtonUp(UINT flags, int x, int y) {
+    checked_ = !checked_;
+    if (checked_) {
+        for (CRadio* p : peers_) p->SetCheckQuiet(false);
+    } else if (!AnyPeerChecked()) {
+        checked_ = true;
+    }
+}
+
+void CRadio::Draw(Gdiplus::Graphics& g) {
+    int frame;
+    if (hover_)
+        frame = checked_ ? 4 : 1;
+    else if (pressed_)
+        frame = checked_ ? 5 : 2;
+    else
+        frame = checked_ ? 3 : 0;
+    DrawFrame(g, FirstImage(), frame, rect_);
+    if (caption_.empty()) return;
+
+    // The caption box is measured with the surface's default font, not the caption's own.
+    SIZE extent{0, 0};
+    HDC measure = CreateCompatibleDC(nullptr);
+    if (measure) {
+        GetTextExtentPoint32W(measure, caption_.c_str(), static_cast<int>(caption_.size()),
+                              &extent);
+        DeleteDC(measure);
+    }
+    Gdiplus::RectF layout(float(rect_.right), float(rect_.top - 3), float(extent.cx - textInset_),
+                          float(extent.cy));
+    DrawSkinText(g, caption_, fontPoints_, ArgbValue(captionColor_), layout,
+                 Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
+}
+
+void MakeRadioGroup(std::initializer_list<CRadio*> members) {
+    for (CRadio* a : members)
+        for (CRadio* b : members)
+            if (a != b) a->AddGroupPeer(b);
+}
+
+}  // namespace velmora

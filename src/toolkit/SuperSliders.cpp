@@ -1,0 +1,197 @@
+#include "toolkit/SuperSliders.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "toolkit/SkinDraw.h"
+
+namespace velmora {
+
+namespace {
+const uint32_t kValueColor = PackArgb(255, 255, 0, 0);
+const uint32_t kTitleColor = PackArgb(255, 180, 180, 180);
+constexpr int kLabelPoints = 10;
+}  // namespace
+
+int TruncToInt(double v) {
+    if (!std::isfinite(v)) return 0;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(v);
+}
+
+bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
+                                 std::wstring_view thumbImage, int id, BYTE flag) {
+    SetSecondImageName(thumbImage);
+    flag_ = flag;
+    return Create(dialog, rect, fillImage, L"", id);
+}
+
+void CSuperSliders::CreateCommonChildren() {
+    const int x = rect_.left, y = rect_.top;
+    leftArrow_.CreateChild(dialog_, this, RECT{x + 3, y + 13, x + 15, y + 25},
+                           L"lockset_arrowleft.png", L"", kLeftArrowId, flag_);
+    rightArrow_.CreateChild(dialog_, this, RECT{x + 262, y + 13, x + 274, y + 25},
+                            L"lockset_arrowright.png", L"", kRightArrowId, flag_);
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", TruncToInt(value_));
+    valueLabel_.CreateText(dialog_, RECT{rect_.right - 35, y - 24, rect_.right, y - 6}, text,
+                           kLabelId, kValueColor, CStaticText::kCenter, kLabelPoints);
+    title_.CreateText(dialog_, RECT{x - 8, y - 20, x + 200, y - 2}, L"m_scTitle", kLabelId,
+                      kTitleColor, CStaticText::kNear, kLabelPoints);
+    thumbAbs_ = RECT{x + kTrackLeft, y + kThumbTop, x + kTrackLeft + kThumbWidth,
+                     y + kThumbTop + kThumbHeight};
+}
+
+void CSuperSliders::OnCreate() {
+    CreateCommonChildren();
+}
+
+void CSuperSlidersStepping::OnCreate() {
+    const int x = rect_.left, y = rect_.top;
+    subFive_.CreateChild(dialog_, this, RECT{x + 13, y + 29, x + 32, y + 48},
+                         L"lockset_subfive.png", L"", kSubFiveId, flag_);
+    subTen_.CreateChild(dialog_, this, RECT{x + 38, y + 29, x + 61, y + 48}, L"lockset_subten.png",
+                        L"", kSubTenId, flag_);
+    addFive_.CreateChild(dialog_, this, RECT{x + 243, y + 29, x + 262, y + 48},
+                         L"lockset_addfive.png", L"", kAddFiveId, flag_);
+    addTen_.CreateChild(dialog_, this, RECT{x + 218, y + 29, x + 242, y + 48},
+                        L"lockset_addten.png", L"", kAddTenId, flag_);
+    CreateCommonChildren();
+}
+
+void CSuperSliders::SetRange(float minimum, float maximum) {
+    if (maximum < minimum) return;
+    minimum_ = minimum;
+    maximum_ = maximum;
+    value_ = minimum;
+    UpdateThumb();
+}
+
+void CSuperSliders::SetPos(float value) {
+    if (value <= minimum_)
+        value = minimum_;
+    else if (value >= maximum_)
+        value = maximum_;
+    value_ = value;
+    UpdateThumb();
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d", TruncToInt(value_));
+    valueLabel_.SetCaption(text);
+}
+
+int CSuperSliders::FillWidth() const {
+    if (maximum_ == minimum_) return 0;
+    return TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+}
+
+void CSuperSliders::ChangeTo(float value) {
+    SetPos(value);
+    Notify(kCodeChanged);
+}
+
+void CSuperSliders::Draw(Gdiplus::Graphics& g) {
+    const int x = rect_.left, y = rect_.top;
+    const int fillW = FillWidth();
+    if (Gdiplus::Bitmap* fill = FirstImage())
+        DrawImagePart(g, fill, x + kTrackLeft, y + kTrackTop, 0, 0, fillW,
+                      static_cast<int>(fill->GetHeight()));
+    UpdateThumb();
+    DrawImagePart(g, SecondImage(), thumbAbs_.left, thumbAbs_.top, 0, 0, kThumbWidth, kThumbHeight);
+}
+
+void CSuperSliders::UpdateThumb() {
+    const int tx = rect_.left + kTrackLeft + FillWidth(), ty = rect_.top + kThumbTop;
+    thumbAbs_ = RECT{tx, ty, tx + kThumbWidth, ty + kThumbHeight};
+}
+
+void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
+    const int x = rect_.left, y = rect_.top;
+    const int trackW = TrackWidth();
+    const RECT hit{x + kTrackLeft, y + kTrackTop, x + kTrackLeft + trackW + 9, y + kTrackBottom};
+    const bool onThumb = InRect(thumbAbs_, px, py);
+    if (TruncToInt(step_) == 1) {
+        if (onThumb)
+            dragging_ = true;
+        else if (InRect(hit, px, py))
+            ChangeTo(minimum_ +
+                     TruncToInt(double(maximum_ - minimum_) * (px - (x + kTrackLeft)) / trackW));
+        return;
+    }
+    if (onThumb) {
+        dragging_ = true;
+    } else if (InRect(hit, px, py)) {
+        ChangeTo(px >= thumbAbs_.right ? value_ + step_ : value_ - step_);
+    }
+}
+
+void CSuperSliders::OnMouseMove(UINT flags, int px, int py) {
+    if (!dragging_ || maximum_ == minimum_) return;
+    const int d = px - rect_.left - kTrackLeft;
+    const int trackW = TrackWidth();
+    float v;
+    if (TruncToInt(step_) == 1) {
+        v = float(TruncToInt(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW)));
+    } else {
+        const double perStep = double(trackW) * step_ / (double(maximum_) - minimum_);
+        if (perStep == 0) return;
+        v = float(TruncToInt(d / perStep) * double(step_) + minimum_);
+    }
+    if (v != value_) ChangeTo(v);
+}
+
+void CSuperSliders::OnLButtonUp(UINT flags, int x, int y) {
+    if (flags == kOwnerNotify) {
+        float v = value_;
+        bool known = true;
+        switch (x) {
+            case kLeftArrowId:
+                v = value_ - step_;
+                break;
+            case kRightArrowId:
+                v = value_ + step_;
+                break;
+            case kAddOneId:
+                v = value_ + 1;
+                break;
+            case kAddFiveId:
+                v = value_ + 5;
+                break;
+            case kAddTenId:
+                v = value_ + 10;
+                break;
+            case kSubOneId:
+                v = value_ - 1;
+                break;
+            case kSubFiveId:
+                v = value_ - 5;
+                break;
+            case kSubTenId:
+                v = value_ - 10;
+                break;
+            default:
+                known = false;
+                break;
+        }
+        if (known) ChangeTo(v);
+    }
+    dragging_ = false;
+}
+
+void CSuperSliders::Enable(bool enabled) {
+    leftArrow_.Enable(enabled);
+    rightArrow_.Enable(enabled);
+    valueLabel_.Enable(enabled);
+    title_.Enable(enabled);
+    enabled_ = enabled;
+}
+
+void CSuperSlidersStepping::Enable(bool enabled) {
+    subFive_.Enable(enabled);
+    subTen_.Enable(enabled);
+    addFive_.Enable(enabled);
+    addTen_.Enable(enabled);
+    CSuperSliders::Enable(enabled);
+}
+
+}  // namespace velmora
