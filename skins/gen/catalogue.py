@@ -149,9 +149,9 @@ def build(style):
     # main window
     p["main.png"] = windows.main(s)
     p["main_eye.png"] = eye.strip(s)
-    p["main_close.png"] = _buttons(s, *_size(Y.MAIN_CLOSE), None, glyph=C.glyph_close)
-    p["main_min.png"] = _buttons(s, *_size(Y.MAIN_MIN), None, glyph=C.glyph_min)
-    p["main_set.png"] = _buttons(s, *_size(Y.MAIN_SET), None, glyph=C.glyph_gear)
+    p["main_close.png"] = _buttons(s, *_size(Y.MAIN_CLOSE), None, glyph=C.glyph_close, flat=True)
+    p["main_min.png"] = _buttons(s, *_size(Y.MAIN_MIN), None, glyph=C.glyph_min, flat=True)
+    p["main_set.png"] = _buttons(s, *_size(Y.MAIN_SET), None, glyph=C.glyph_gear, flat=True)
     p["main_clock.png"] = _buttons(s, *_size(Y.MAIN_LOCK), "LOCK", font_px=12)
     p["main_gpu.png"] = _buttons(s, *_size(Y.MAIN_GPU), "GPU INFO", font_px=12)
     p["main_custmize.png"] = _buttons(s, *_size(Y.MAIN_CUSTOMISE), "OVERCLOCK", font_px=12)
@@ -161,7 +161,7 @@ def build(style):
     # clock settings and voltage windows
     p["lockset_main.png"] = windows.clock(s)
     p["voltagesetdlg_main.png"] = windows.voltage(s)
-    p["lockset_close.png"] = _buttons(s, 30, 30, None, glyph=C.glyph_close)
+    p["lockset_close.png"] = _buttons(s, 30, 30, None, glyph=C.glyph_close, flat=True)
     for name, label in (("apply", "APPLY"), ("default", "DEFAULT"), ("cancel", "CANCEL")):
         p["lockset_%s.png" % name] = _buttons(s, 80, 27, label, font_px=11)
     for name, label in (("one", "1"), ("two", "2"), ("three", "3")):
@@ -201,6 +201,12 @@ def build(style):
     p["gpuinfo_main.png"] = windows.info(s)
     p["gpuinfo_tessarin.png"] = menu_header(s)
     p["gpuinfo_back.png"] = _buttons(s, *_size(Y.INFO_BACK), "BACK", font_px=11)
+    for name in BACKGROUNDS:
+        p[name] = paint.clear_faint(p[name])
     # preview for the settings window, made from the pictures above
     p["Browse.png"] = browse(s, p)
     return p
+
+
+BACKGROUNDS = ("main.png", "lockset_main.png", "voltagesetdlg_main.png", "monitor_main.png",
+               "main_BreathingLamp.png", "gpuinfo_main.png")

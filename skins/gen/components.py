@@ -94,10 +94,10 @@ def body(layer, box, style, header=None):
     return m
 
 
-def well(layer, box, style, corner=4, rim_accent=0.35, depth=1.0):
+def well(layer, box, style, corner=4, rim_accent=0.35, depth=1.0, opacity=235):
     """A recessed dark area with an inner shadow and a lit lower edge."""
     m = layer.shape_mask(box, corner, "round" if style.corner_kind == "round" else "chamfer")
-    layer.paint(m, rgba(style.well, 235))
+    layer.paint(m, rgba(style.well, opacity))
     # inner shadow from the top
     l, t, r, b = box
     sh = ImageChops.subtract(m, ImageChops.offset(m, 0, round(2 * SS)))
@@ -133,7 +133,7 @@ IDLE, HOVER, ACTIVE = 0, 1, 2  # frame order of push and check buttons
 
 
 def button_frame(style, w, h, state, label=None, glyph=None, font_px=None, corner=None,
-                 kind=None, label_kind=None):
+                 kind=None, label_kind=None, flat=False):
     """One frame of a button: state IDLE, HOVER or ACTIVE (pressed / checked)."""
     L = Layer(w, h)
     c = style.button_corner if corner is None else corner
@@ -165,6 +165,8 @@ def button_frame(style, w, h, state, label=None, glyph=None, font_px=None, corne
         L.paint(inner_shadow.filter(ImageFilter.GaussianBlur(SS)), (0, 0, 0, 160))
     rim = Layer.outline_of(m, 1.0)
     L.paint(rim, rgba(rim_c, 255 if state else 200))
+    if flat and state == IDLE:
+        L = Layer(w, h)  # caption buttons show only their glyph until the pointer comes
     if glyph:
         glyph(L, w, h, state, style)
     img = L.final()

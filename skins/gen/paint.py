@@ -306,3 +306,12 @@ def strip(frames):
         assert f.size == (w, h)
         out.paste(f, (i * w, 0))
     return out
+
+
+def clear_faint(img, below=4):
+    """Makes nearly invisible pixels fully transparent: a layered window takes mouse input
+    on every pixel whose alpha is not 0, so the last wisps of a shadow must not stay."""
+    a = img.getchannel("A").point(lambda v: 0 if v < below else 255)
+    out = img.copy()
+    out.putalpha(ImageChops.multiply(img.getchannel("A"), a))
+    return out

@@ -34,7 +34,7 @@ def _slider_bed(L, style, origin, stepping):
 
 
 def _section(L, style, box):
-    C.well(L, box, style, corner=6, rim_accent=0.25, depth=0.6)
+    C.well(L, box, style, corner=6, rim_accent=0.25, depth=0.5, opacity=130)
 
 
 # --- main window ---------------------------------------------------------------------------

@@ -18,7 +18,7 @@ STYLE = Style(
     corner=20,
     button_corner=4,
     texture="carbon",
-    texture_opacity=0.22,
+    texture_opacity=0.12,
     title_font="bold",
     label_font="condbold",
     eye=dict(iris_outer=(110, 0, 0), iris_mid=(255, 20, 10), iris_inner=(255, 180, 120),
