@@ -132,7 +132,7 @@ def tab(style, rect, label):
 def browse(style, pictures):
     """The skin's preview: its main window with controls in place, scaled to the page."""
     from gen import compose
-    shot = compose.main_window(pictures, bars=(0.62, 0.38))
+    shot = compose.main_window(pictures, bars=(0.62, 0.38), texts=True)
     bw, bh = Y.BROWSE_SIZE
     k = min(bw / shot.width, bh / shot.height)
     sw, sh = round(shot.width * k), round(shot.height * k)

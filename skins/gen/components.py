@@ -137,7 +137,7 @@ def button_frame(style, w, h, state, label=None, glyph=None, font_px=None, corne
     """One frame of a button: state IDLE, HOVER or ACTIVE (pressed / checked)."""
     L = Layer(w, h)
     c = style.button_corner if corner is None else corner
-    kind = kind or ("round" if style.corner_kind == "round" else "chamfer")
+    kind = kind or style.button_kind or style.corner_kind
     box = (0.5, 0.5, w - 0.5, h - 0.5)
     m = L.shape_mask(box, min(c, h / 2 - 0.5, w / 2 - 0.5), kind,
                      cut="tl br" if kind == "chamfer" else None)

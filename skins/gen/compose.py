@@ -4,6 +4,46 @@ control's first frame at its rectangle. Used for the pack's preview and for look
 from PIL import Image, ImageDraw
 
 from gen import layout as Y
+from gen import paint
+
+# What the program writes over the pictures, approximated with the build's own font so the
+# previews show whether the pictures leave room for it (points at 96 DPI).
+TEXT_FACE = "sans"
+
+
+def _pt(points):
+    return round(points * 96 / 72)
+
+
+def program_text(canvas, box, s, colour, points, align="m"):
+    """Text laid out in box (left, top, width, height), vertically centred."""
+    l, t, w, h = box
+    x = {"l": l, "m": l + w / 2, "r": l + w}[align]
+    img_text(canvas, (x, t + h / 2), s, colour, points, align + "m")
+
+
+def img_text(canvas, xy, s, colour, points, anchor):
+    d = ImageDraw.Draw(canvas)
+    d.text(xy, s, font=paint.font(TEXT_FACE, _pt(points)), fill=colour, anchor=anchor)
+
+
+def _gauge_text(c, rect, left, title, top, frac):
+    l, t, r, b = rect
+    w, h = r - l, b - t
+    white = (255, 255, 255, 204)
+    hgt = int(h * frac)
+    program_text(c, (l - 10, b - hgt - 10, w + 20, 10), "%.0f" % (top * frac), white, 7)
+    program_text(c, ((l - 25) if left else (l - 70), t - 30, w + 100, 20), title, white, 7)
+    x = Y.MAIN_LABEL_X_LEFT if left else Y.MAIN_LABEL_X_RIGHT
+    labels = ["0", "%d" % (top * 0.25), "%d" % (top * 0.5), "%d" % (top * 0.75), "%d" % top]
+    for y, s in zip(Y.MAIN_LABEL_Y, labels):
+        program_text(c, (x, y, 30, 10), s, white, 7)
+
+
+def _slider_text(c, origin, right, title, value, value_colour):
+    x, y = origin
+    program_text(c, (x - 8, y - 20, 208, 18), title, (180, 180, 180, 255), 10, "l")
+    program_text(c, (right - 35, y - 24, 35, 18), value, value_colour, 10)
 
 
 def frame_of(picture, rect, k=0):
@@ -30,7 +70,7 @@ def _slider(canvas, p, origin, frac, stepping):
             place(canvas, p["lockset_%s.png" % name], (x + l, y + 29, x + r, y + 48))
 
 
-def main_window(p, bars=(0.0, 0.0), bar_colour=None, eye_frame=0):
+def main_window(p, bars=(0.0, 0.0), bar_colour=None, eye_frame=0, texts=False):
     c = p["main.png"].copy()
     place(c, p["main_eye.png"], Y.MAIN_EYE, eye_frame)
     for name, rect in (("main_close", Y.MAIN_CLOSE), ("main_min", Y.MAIN_MIN),
@@ -46,10 +86,18 @@ def main_window(p, bars=(0.0, 0.0), bar_colour=None, eye_frame=0):
         hgt = int((b - t) * f)
         if hgt:
             d.rectangle([l, b - hgt, r - 1, b - 1], fill=tuple(bar_colour[:3]) + (254,))
+    if texts:
+        _gauge_text(c, Y.MAIN_GAUGE_LEFT, True, "GPU Clock,MHz", 2500, bars[0])
+        _gauge_text(c, Y.MAIN_GAUGE_RIGHT, False, "Memory Clock,MHz", 6500, bars[1])
     return c
 
 
-def clock_window(p):
+CLOCK_TITLES = {"gpu": "GPU Clock Offset,MHz", "memory": "Memory Clock Offset,MHz",
+                "fan": "Fan Speed,%", "power": "Power Target,%", "temperature": "GPU Temp Target,C"}
+CLOCK_RIGHT = {"gpu": 330, "memory": 330, "fan": 330, "power": 330, "temperature": 330}
+
+
+def clock_window(p, value_colour=(255, 0, 0, 254)):
     c = p["lockset_main.png"].copy()
     place(c, p["lockset_close.png"], (27, 0, 57, 30))
     for name, rect in (("apply", (45, 597, 125, 624)), ("default", (157, 597, 237, 624)),
@@ -63,13 +111,16 @@ def clock_window(p):
     place(c, p["lockset_manual.png"], (152, 324, 229, 351), 2)
     for key, origin in Y.CLOCK_SLIDERS.items():
         _slider(c, p, origin, 0.4, key in Y.CLOCK_STEPPING)
+        _slider_text(c, origin, CLOCK_RIGHT[key], CLOCK_TITLES[key], "100", value_colour)
     return c
 
 
-def voltage_window(p):
+def voltage_window(p, value_colour=(255, 0, 0, 254)):
     c = p["voltagesetdlg_main.png"].copy()
-    for origin in Y.VOLTAGE_SLIDERS.values():
+    for key, origin in Y.VOLTAGE_SLIDERS.items():
         _slider(c, p, origin, 0.3, False)
+        title = "Voltage Minimum,mV" if key == "minimum" else "GPU Max Voltage,mV"
+        _slider_text(c, origin, 328, title, "850", value_colour)
     place(c, p["lockset_no.png"], (214, 97, 266, 124))
     place(c, p["lockset_off.png"], (276, 97, 328, 124), 2)
     return c
@@ -79,6 +130,16 @@ def monitor_window(p):
     c = p["monitor_main.png"].copy()
     place(c, p["lockset_close.png"], Y.MONITOR_CLOSE)
     place(c, p["Led-zone.png"], Y.MONITOR_LED)
+    grey = (180, 180, 180, 255)
+    titles = ("GPU Clock,MHz", "GPU Temperature,C", "GPU Usage,%", "Fan Speed,%")
+    for (l, t, r, b), title in zip(Y.MONITOR_GRAPHS, titles):
+        h = b - t
+        program_text(c, (l - 5, t - 20, 155, 20), title, grey, 8, "l")
+        program_text(c, (l - 30, b - 20, 30, 20), "0", grey, 8, "r")
+        program_text(c, (l - 30, t, 30, 20), "100", grey, 8, "r")
+        program_text(c, (r - 45, t - 20, 50, 20), "Min:35", (0, 120, 250, 255), 8, "r")
+        program_text(c, (r - 115, t - 20, 70, 20), "Max:64", (200, 0, 0, 204), 8, "l")
+        program_text(c, (r, t + h // 2, 50, 20), "48", grey, 8, "l")
     return c
 
 
@@ -105,6 +166,11 @@ def led_window(p):
         c.alpha_composite(sel, (l - 1, t - 1))
     for name, rect in zip(("apply", "default", "cancel"), Y.LED_BUTTONS):
         place(c, p["lockset_%s.png" % name], rect)
+    for rect, s in zip(Y.LED_RADIOS, ("State display", "Bright", "Breath", "Cycle")):
+        img_text(c, (rect[2] + 4, (rect[1] + rect[3]) / 2 - 1), s, (180, 180, 180, 254),
+                 8 if s == "State display" else 6, "lm")
+    for (ox, oy), _ in Y.LED_SLIDERS:
+        img_text(c, (ox + 212, oy + 20), "50", (255, 0, 0, 254), 8, "la")
     return c
 
 
@@ -112,4 +178,14 @@ def info_window(p):
     c = p["gpuinfo_main.png"].copy()
     place(c, p["gpuinfo_tessarin.png"], Y.INFO_PICKER)
     place(c, p["gpuinfo_back.png"], Y.INFO_BACK)
+    program_text(c, (Y.INFO_PICKER[0], Y.INFO_PICKER[1], Y.INFO_PICKER[2] - Y.INFO_PICKER[0],
+                     22), "GeForce GTX 1080", (180, 180, 180, 254), 10)
+    ys = Y.INFO_ROWS_Y
+    left = ("8192MB", "GDDR5X", "1733MHz", "1607MHz", "411.42")
+    right = ("256Bit", "320.3GB/s", "5005MHz", "5005MHz", "86.04.17.00.01")
+    for i in range(5):
+        for x, x2, v in ((Y.INFO_LEFT_VALUES_X, 216, left[i]), (Y.INFO_RIGHT_VALUES_X, 340,
+                                                                right[i])):
+            program_text(c, (x, ys[i], x2 - x, ys[i + 1] - ys[i]), v, (180, 180, 180, 255), 8,
+                         "l")
     return c

@@ -20,7 +20,7 @@ def emblem(style, n):
     tile = L.shape_mask((pad, pad, n - pad, n - pad), n * 0.2, "round")
     L.paint_image(tile, L.gradient([(0, lighten(style.base_top, 0.15)),
                                     (1, darken(style.base_bottom, 0.3))]))
-    L.paint(Layer.outline_of(tile, max(0.6, n / 40)), rgba(style.accent, 230))
+    L.paint(Layer.outline_of(tile, max(0.6, n / 100)), rgba(style.accent, 230))
     cx, cy = n / 2, n / 2
     a, hgt = n * 0.40, n * 0.24
     pts = []
@@ -45,7 +45,7 @@ def emblem(style, n):
         g = n * 0.05
         L.paint(L.ellipse_mask((cx - ri * 0.45 - g, cy - ri * 0.45 - g, cx - ri * 0.45 + g,
                                 cy - ri * 0.45 + g)), (255, 255, 255, 230))
-    L.paint(Layer.outline_of(almond, max(0.7, n / 36)), rgba(lighten(style.accent, 0.3), 255))
+    L.paint(Layer.outline_of(almond, max(0.7, n / 64)), rgba(lighten(style.accent, 0.3), 255))
     return L.final()
 
 

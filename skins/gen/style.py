@@ -19,6 +19,7 @@ class Style:
     corner_kind: str = "round"  # "round" or "chamfer"
     corner: int = 14  # window body corner size
     button_corner: int = 5
+    button_kind: str = ""  # "round" or "chamfer"; empty: as the window body
     texture: str = "hex"  # "hex", "brushed" or "carbon"
     texture_opacity: float = 0.10
     title_font: str = "bold"

@@ -128,11 +128,8 @@ def clock(style):
     C.well(L, (110, 632, 332, 656), style, corner=4, rim_accent=0.15)
     img = L.final()
     _title(img, style, (210, 16), "OVERCLOCK", px=14, anchor="mm")
-    _caption(img, style, (54, 337), "", px=9)
     _caption(img, style, (56, 567), "PRIORITY", px=10)
     _caption(img, style, (104, 644), "PROFILE", px=10, anchor="rm")
-    for sx in (48, 152, 255):
-        pass
     return img
 
 
@@ -163,8 +160,6 @@ def monitor(style):
         _section(L, style, (l - 40, t - 26, r + 50 if r + 50 < 332 else 332, b + 12))
         m = C.well(L, (l - 1, t - 1, r + 1, b + 1), style, corner=2, rim_accent=0.5)
         L.glow(Layer.outline_of(m, 1), rgba(style.accent, 60), 2)
-        # value readout seat on the right of the graph
-        C.hairline(L, r + 2, (t + b) / 2, r + 8, (t + b) / 2, rgba(style.accent, 200), 1.2)
     C.well(L, (Y.MONITOR_LED[0] - 2, Y.MONITOR_LED[1] - 3, Y.MONITOR_LED[2] + 2,
                Y.MONITOR_LED[3] + 3), style, corner=4, rim_accent=0.3)
     C.hairline(L, 40, 620, 330, 620, rgba(style.rim, 110), 1)

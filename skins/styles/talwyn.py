@@ -1,4 +1,5 @@
-"""Talwyn: warm black bronze with molten gold, chamfered corners, brushed metal."""
+"""Talwyn: warm black bronze with molten gold, softly rounded body, cut-corner buttons,
+brushed metal."""
 
 from gen.style import Style
 
@@ -14,9 +15,10 @@ STYLE = Style(
     rim=(110, 92, 58),
     label=(232, 210, 150),
     label_dim=(150, 128, 86),
-    corner_kind="chamfer",
-    corner=14,
+    corner_kind="round",
+    corner=9,
     button_corner=6,
+    button_kind="chamfer",
     texture="brushed",
     texture_opacity=0.14,
     title_font="bold",
