@@ -25,6 +25,9 @@ constexpr double kAutoFanRisePctPerS = 4.0;
 constexpr double kAutoFanFallPctPerS = 2.0;
 constexpr double kTachTimeConstantS = 1.5;
 constexpr double kThrottleRecoverPerS = 0.25;
+// Below 0 the limits take the clock under the base clock, down to this share of the way to idle.
+constexpr double kThrottleFloor = -1.0;
+constexpr double kBelowBaseShare = 0.6;
 constexpr double kBoostMHzPerOverVoltMv = 0.8;
 constexpr double kMemoryIdleUseMB = 320.0;
 constexpr double kMemoryGameShare = 0.5;  // share of the memory a game fills
@@ -65,6 +68,8 @@ void GpuModel::SetSpec(const GpuSpec& spec) {
     s.thermalTargetRaw =
         std::clamp(s.thermalTargetRaw, spec.thermalMinC * 256, spec.thermalMaxC * 256);
     s.coolerSetLevel = std::clamp(s.coolerSetLevel, spec.fanMinPct, spec.fanMaxPct);
+    // A pinned temperature holds from the moment the scenario says so.
+    if (spec.forcedTemperatureC) s.temperatureC = *spec.forcedTemperatureC;
 }
 
 void GpuModel::Advance(double t, double dt) {
@@ -114,7 +119,7 @@ void GpuModel::Step(double t, double dt) {
     } else {
         s.throttle += dt * kThrottleRecoverPerS;
     }
-    s.throttle = std::clamp(s.throttle, 0.0, 1.0);
+    s.throttle = std::clamp(s.throttle, kThrottleFloor, 1.0);
 
     // Clocks and the voltage the clock needs.
     double topVoltage = g.topVoltageUv + s.overVoltageUv;
@@ -122,11 +127,14 @@ void GpuModel::Step(double t, double dt) {
         double headroom =
             g.boostClockMHz - g.baseClockMHz + s.overVoltageUv / 1000.0 * kBoostMHzPerOverVoltMv;
         double demand = 0.6 + 0.4 * std::min(1.0, s.loadPct / 70.0);
-        double curveClock = g.baseClockMHz + headroom * s.throttle * demand;
+        double curveClock =
+            s.throttle < 0.0
+                ? g.baseClockMHz + s.throttle * kBelowBaseShare * (g.baseClockMHz - g.idleClockMHz)
+                : g.baseClockMHz + headroom * s.throttle * demand;
         s.gpuClockMHz = std::max<double>(g.idleClockMHz, curveClock + s.gpuOffsetKHz / 1000.0);
         s.memoryClockMHz =
             std::max<double>(g.idleMemoryClockMHz, g.memoryClockMHz + s.memoryOffsetKHz / 1000.0);
-        double frac = headroom > 0 ? (curveClock - g.baseClockMHz) / headroom : 1.0;
+        double frac = headroom > 0 ? std::max(0.0, curveClock - g.baseClockMHz) / headroom : 1.0;
         double v = g.baseVoltageUv + frac * (topVoltage - g.baseVoltageUv);
         s.voltageUv = std::max(v, double(g.baseVoltageUv + s.voltageDeltaUv));
     } else {
