@@ -43,7 +43,9 @@ TEST(SimDll, AnswersThroughQueryInterfaceAndFollowsItsScenarioFile) {
 
     HMODULE dll = LoadLibraryA(WinePath(VELMORA_SIM_DLL_PATH).c_str());
     ASSERT_NE(dll, nullptr) << GetLastError();
-    auto query = reinterpret_cast<NvQueryInterfaceFn>(GetProcAddress(dll, "nvapi_QueryInterface"));
+    // FARPROC to the export's real type, through void* as Windows code does.
+    auto query = reinterpret_cast<NvQueryInterfaceFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "nvapi_QueryInterface")));
     ASSERT_NE(query, nullptr);
     NvapiEntries nv = ResolveNvapiEntries(query);
     EXPECT_EQ(query(0x12345678u), nullptr);
