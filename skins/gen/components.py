@@ -64,8 +64,13 @@ def body(layer, box, style, header=None):
     """A window body: drop shadow, gradient face, texture, bevel light and an accent rim.
     header: height of a darker title band at the top, or None."""
     m = layer.shape_mask(box, style.corner, style.corner_kind)
-    layer.shadow(m, offset=(0, 3), radius=4, opacity=0.75)
     l, t, r, b = box
+    # the shadow stays inside the window's own rounded outline: its corners must stay fully
+    # transparent, or the layered window would catch clicks there
+    shade = Layer(layer.w, layer.h)
+    shade.shadow(m, offset=(0, 3), radius=4, opacity=0.75)
+    window = layer.shape_mask((0, 0, layer.w, layer.h), style.corner + 2, "round")
+    layer.paint_image(window, shade.img)
     layer.paint_image(m, layer.gradient([(0, style.base_top), (1, style.base_bottom)],
                                         box=box))
     layer.texture(m, texture(style, layer.w, layer.h), style.texture_opacity)
@@ -102,7 +107,9 @@ def well(layer, box, style, corner=4, rim_accent=0.35, depth=1.0, opacity=235):
     l, t, r, b = box
     sh = ImageChops.subtract(m, ImageChops.offset(m, 0, round(2 * SS)))
     layer.paint(sh.filter(ImageFilter.GaussianBlur(1.5 * SS)), (0, 0, 0, int(200 * depth)))
-    rim = Layer.outline_of(m, 0.8)
+    kind = "round" if style.corner_kind == "round" else "chamfer"
+    inner = layer.shape_mask((l + 0.8, t + 0.8, r - 0.8, b - 0.8), max(0, corner - 0.5), kind)
+    rim = ImageChops.subtract(m, inner)
     layer.paint_image(rim, layer.gradient([(0, (0, 0, 0, 200)),
                                            (1, rgba(mix(style.rim, style.accent, rim_accent),
                                                     200))], box=box))

@@ -79,8 +79,7 @@ def frame(style, k):
         d.arc(bb, math.degrees(a0), math.degrees(a0) + 9, fill=255, width=round(1.6 * SS))
     L.paint(ImageChops.multiply(marks, iris), rgba(e["iris_inner"], 200))
     # dark limbal ring
-    limb = ImageChops.multiply(Layer.outline_of(L.ellipse_mask((ix - ri, iy - ri, ix + ri,
-                                                                iy + ri)), 2.5), almond)
+    limb = ImageChops.multiply(L.ring_mask(ix, iy, ri, ri - 2.5), almond)
     L.paint(limb, (0, 0, 0, 170))
     # pupil, breathing
     rp = 15 + 4 * math.sin(2 * math.pi * t)

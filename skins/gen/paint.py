@@ -156,22 +156,38 @@ class Layer:
         return Layer._rank(m, k, True) if k > 1 else m
 
     # --- painting ----------------------------------------------------------------------
+    # Painting works on the mask's bounding box only: most shapes cover a small part of the
+    # layer, and whole-layer operations made a pack take minutes to draw.
+    def _bbox(self, m, pad=0):
+        bb = m.getbbox()
+        if not bb:
+            return None
+        return (max(0, bb[0] - pad), max(0, bb[1] - pad), min(m.width, bb[2] + pad),
+                min(m.height, bb[3] + pad))
+
     def paint(self, m, colour, opacity=1.0):
         """Source-over a solid colour through mask m."""
+        bb = self._bbox(m)
+        if not bb:
+            return
         colour = rgba(colour)
-        a = m.point(lambda v: int(v * colour[3] / 255 * opacity))
-        src = Image.new("RGBA", self.img.size, colour[:3] + (0,))
+        k = colour[3] / 255 * opacity
+        a = m.crop(bb).point(lambda v: int(v * k))
+        src = Image.new("RGBA", (bb[2] - bb[0], bb[3] - bb[1]), colour[:3] + (0,))
         src.putalpha(a)
-        self.img.alpha_composite(src)
+        self.img.alpha_composite(src, (bb[0], bb[1]))
 
     def paint_image(self, m, src, opacity=1.0):
         """Source-over a full-size supersampled RGBA image through mask m."""
-        a = ImageChops.multiply(src.getchannel("A"), m)
+        bb = self._bbox(m)
+        if not bb:
+            return
+        s = src.crop(bb)
+        a = ImageChops.multiply(s.getchannel("A"), m.crop(bb))
         if opacity < 1.0:
             a = a.point(lambda v: int(v * opacity))
-        s = src.copy()
         s.putalpha(a)
-        self.img.alpha_composite(s)
+        self.img.alpha_composite(s, (bb[0], bb[1]))
 
     def gradient(self, stops, vertical=True, box=None):
         """A supersampled image holding a linear gradient over `box` (final pixels);
@@ -201,7 +217,7 @@ class Layer:
 
     def radial(self, cx, cy, r, stops):
         """A supersampled image with a radial gradient centred at (cx, cy)."""
-        size = max(2, int(r * 2 * SS / 4))
+        size = max(2, int(r))  # smooth ramps: a coarse grid scaled up bilinearly suffices
         small = Image.new("RGBA", (size, size))
         px = small.load()
         stops = [(p, rgba(c)) for p, c in stops]
@@ -225,9 +241,14 @@ class Layer:
 
     def glow(self, m, colour, radius, strength=1.0):
         """A soft halo of `colour` around mask m (drawn under whatever comes next)."""
-        blurred = m.filter(ImageFilter.GaussianBlur(radius * SS))
+        bb = self._bbox(m, pad=int(radius * SS * 3) + 2)
+        if not bb:
+            return
+        part = m.crop(bb).filter(ImageFilter.GaussianBlur(radius * SS))
         if strength != 1.0:
-            blurred = blurred.point(lambda v: min(255, int(v * strength)))
+            part = part.point(lambda v: min(255, int(v * strength)))
+        blurred = Image.new("L", m.size, 0)
+        blurred.paste(part, (bb[0], bb[1]))
         self.paint(blurred, colour)
 
     def shadow(self, m, offset=(0, 3), radius=6, opacity=0.6):
