@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "sim/Scenario.h"
+#include "sim/SimHost.h"
 
 namespace velmora::sim {
 namespace {
@@ -103,6 +106,32 @@ TEST(SimScenario, EntryNamesAcceptTheUsualSpellings) {
     EXPECT_EQ(CanonicalEntryName("getchipsetinfo"), "SYS_GetChipSetInfo");
     EXPECT_EQ(CanonicalEntryName("NvAPI_Initialize"), "Initialize");
     EXPECT_EQ(CanonicalEntryName("Bogus"), "");
+}
+
+}  // namespace
+}  // namespace velmora::sim
+
+namespace velmora::sim {
+namespace {
+
+// The examples shipped beside the simulator must stay loadable.
+TEST(SimScenario, ShippedExamplesParse) {
+    namespace fs = std::filesystem;
+    size_t seen = 0;
+#ifdef _WIN32
+    const bool windows = true;
+#else
+    const bool windows = false;
+#endif
+    for (const auto& entry : fs::directory_iterator(HostPath(VELMORA_SIM_SCENARIO_DIR, windows))) {
+        if (entry.path().extension() != ".txt") continue;
+        std::string text, error;
+        ASSERT_TRUE(ReadFileText(entry.path(), text)) << entry.path();
+        Scenario s;
+        EXPECT_TRUE(ParseScenario(text, s, &error)) << entry.path() << ": " << error;
+        ++seen;
+    }
+    EXPECT_GE(seen, 1u);
 }
 
 }  // namespace
