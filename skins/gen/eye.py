@@ -83,7 +83,13 @@ def frame(style, k):
     L.paint(limb, (0, 0, 0, 170))
     # pupil, breathing
     rp = 15 + 4 * math.sin(2 * math.pi * t)
-    pupil = ImageChops.multiply(L.ellipse_mask((ix - rp, iy - rp, ix + rp, iy + rp)), almond)
+    if e.get("pupil_shape") == "slit":
+        # a tall slit that widens and narrows instead of a round pupil
+        pw, ph = rp * 0.42, ri * 0.86
+        pupil = ImageChops.multiply(L.ellipse_mask((ix - pw, iy - ph, ix + pw, iy + ph)), almond)
+    else:
+        pupil = ImageChops.multiply(L.ellipse_mask((ix - rp, iy - rp, ix + rp, iy + rp)),
+                                    almond)
     L.glow(pupil, rgba(e["iris_inner"], 130), 3)
     L.paint(pupil, rgba(e["pupil"], 255))
     core = ImageChops.multiply(L.ellipse_mask((ix - rp * 0.35, iy - rp * 0.35, ix + rp * 0.35,

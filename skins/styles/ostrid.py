@@ -22,5 +22,5 @@ STYLE = Style(
     title_font="bold",
     label_font="condbold",
     eye=dict(iris_outer=(110, 0, 0), iris_mid=(255, 20, 10), iris_inner=(255, 180, 120),
-             sclera=(22, 6, 6), pupil=(6, 0, 0)),
+             sclera=(22, 6, 6), pupil=(6, 0, 0), pupil_shape="slit"),
 )
