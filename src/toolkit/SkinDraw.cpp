@@ -13,13 +13,29 @@ void DrawFrame(Gdiplus::Graphics& g, Gdiplus::Image* strip, int frame, const REC
     DrawImagePart(g, strip, r.left, r.top, frame * w, 0, w, h);
 }
 
+namespace {
+
+std::unique_ptr<Gdiplus::Font> TryFont(const Gdiplus::FontFamily* family, float points) {
+    if (!family || family->GetLastStatus() != Gdiplus::Ok || !family->IsAvailable()) return nullptr;
+    auto font = std::make_unique<Gdiplus::Font>(family, points, Gdiplus::FontStyleRegular,
+                                                Gdiplus::UnitPoint);
+    if (font->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return font;
+}
+
+}  // namespace
+
 std::unique_ptr<Gdiplus::Font> MakeSkinFont(float points) {
-    Gdiplus::FontFamily family(L"NEWSGOTL");
-    if (family.GetLastStatus() == Gdiplus::Ok && family.IsAvailable())
-        return std::make_unique<Gdiplus::Font>(&family, points, Gdiplus::FontStyleRegular,
-                                               Gdiplus::UnitPoint);
-    return std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), points,
-                                           Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    Gdiplus::FontFamily skinFamily(L"NEWSGOTL");
+    if (auto font = TryFont(&skinFamily, points)) return font;
+    if (auto font = TryFont(Gdiplus::FontFamily::GenericSansSerif(), points)) return font;
+    // The generic family names a face some systems lack (wine has no "Microsoft Sans Serif"):
+    // then the first sans-serif face that is there.
+    for (const wchar_t* face : {L"Tahoma", L"Arial", L"Verdana", L"DejaVu Sans"}) {
+        Gdiplus::FontFamily family(face);
+        if (auto font = TryFont(&family, points)) return font;
+    }
+    return nullptr;
 }
 
 int DpiAdjustedPoints(int points, int dpi) {
@@ -40,6 +56,7 @@ void DrawSkinText(Gdiplus::Graphics& g, std::wstring_view text, float points,
                   INT formatFlags) {
     if (text.empty()) return;
     std::unique_ptr<Gdiplus::Font> font = MakeSkinFont(points);
+    if (!font) return;
     Gdiplus::StringFormat format(formatFlags);
     format.SetAlignment(horizontal);
     format.SetLineAlignment(vertical);
