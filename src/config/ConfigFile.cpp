@@ -1,0 +1,290 @@
+#include "config/ConfigFile.h"
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include <cstring>
+#include <vector>
+
+#include "config/ComSupport.h"
+#include "config/ConfigPaths.h"
+#include "config/ConfigValues.h"
+
+namespace velmora {
+namespace {
+
+// MSXML 3 identities (the import libraries carry none of them).
+constexpr CLSID kClsidDomDocument30 = {
+    0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+constexpr IID kIidDomDocument2 = {
+    0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+constexpr IID kIidDomElement = {
+    0x2933bf86, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+std::recursive_mutex& AccessMutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE h_;
+};
+
+bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > ConfigFile::kMaxFileBytes) {
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+        got != bytes.size()) {
+        return false;
+    }
+    return true;
+}
+
+// A document type declaration is the only way into entities (external files, expansion
+// bombs), and the settings file never has one: refuse it before the parser sees it, whatever
+// the parser's own settings honour. Zero bytes are dropped first so UTF-16 and UTF-32 spellings
+// are caught too; the match is case-blind to be safe against lenient parsers.
+bool DeclaresDocumentType(const std::vector<unsigned char>& bytes) {
+    static constexpr char kMarker[] = "<!doctype";
+    constexpr size_t kLen = sizeof(kMarker) - 1;
+    size_t matched = 0;
+    for (unsigned char c : bytes) {
+        if (c == 0) continue;
+        const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        if (lower == kMarker[matched]) {
+            if (++matched == kLen) return true;
+        } else {
+            matched = (lower == kMarker[0]) ? 1 : 0;
+        }
+    }
+    return false;
+}
+
+void SetBoolProperty(IXMLDOMDocument2* doc, const wchar_t* name, bool value) {
+    Bstr n{std::wstring(name)};
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    doc->setProperty(n.Get(), v);  // a property this parser does not know changes nothing
+}
+
+}  // namespace
+
+struct ConfigFile::Impl {
+    ComThreadInit com;  // declared first: released last
+    ComRef<IXMLDOMDocument2> doc;
+
+    bool SelectElement(const std::wstring& path, ComRef<IXMLDOMElement>& element) const {
+        if (!doc) return false;
+        Bstr query(path);
+        ComRef<IXMLDOMNode> node;
+        if (doc->selectSingleNode(query.Get(), node.Put()) != S_OK || !node) return false;
+        return SUCCEEDED(node->QueryInterface(kIidDomElement, element.PutVoid())) && element;
+    }
+};
+
+ConfigFile::ConfigFile() : ConfigFile(std::wstring(kConfigFileName)) {}
+
+ConfigFile::ConfigFile(std::wstring path)
+    : path_(std::move(path)), lock_(AccessMutex(), std::defer_lock) {}
+
+ConfigFile::~ConfigFile() {
+    impl_.reset();  // the document goes before COM is uninitialised, then the lock is released
+}
+
+bool ConfigFile::Open() {
+    if (!lock_.owns_lock()) lock_.lock();
+    impl_.reset();
+    auto impl = std::make_unique<Impl>();
+    if (!impl->com.Usable()) return false;
+
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path_, bytes) || DeclaresDocumentType(bytes)) return false;
+
+    if (FAILED(CoCreateInstance(kClsidDomDocument30, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidDomDocument2, impl->doc.PutVoid())) ||
+        !impl->doc) {
+        return false;
+    }
+    IXMLDOMDocument2* doc = impl->doc.Get();
+    doc->put_async(VARIANT_FALSE);
+    doc->put_validateOnParse(VARIANT_FALSE);
+    doc->put_resolveExternals(VARIANT_FALSE);
+    // Keep the file's layout: unknown content goes back exactly as it came.
+    doc->put_preserveWhiteSpace(VARIANT_TRUE);
+    SetBoolProperty(doc, L"ProhibitDTD", true);
+    {
+        Bstr name(L"SelectionLanguage");
+        Variant language;
+        language.Ptr()->vt = VT_BSTR;
+        language.Ptr()->bstrVal = SysAllocString(L"XPath");
+        doc->setProperty(name.Get(), language.Ref());
+    }
+
+    // Parse the bytes that were checked, not the file again.
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (!array) return false;
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &data))) {
+        SafeArrayDestroy(array);
+        return false;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    SafeArrayUnaccessData(array);
+    Variant source;  // owns the array from here
+    source.Ptr()->vt = VT_ARRAY | VT_UI1;
+    source.Ptr()->parray = array;
+
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (doc->load(source.Ref(), &loaded) != S_OK || loaded != VARIANT_TRUE) return false;
+    ComRef<IXMLDOMElement> root;
+    if (doc->get_documentElement(root.Put()) != S_OK || !root) return false;
+
+    impl_ = std::move(impl);
+    return true;
+}
+
+bool ConfigFile::HasElement(const std::wstring& path) const {
+    ComRef<IXMLDOMElement> element;
+    return impl_ && impl_->SelectElement(path, element);
+}
+
+bool ConfigFile::ReadText(const std::wstring& path, std::wstring& out) const {
+    ComRef<IXMLDOMElement> element;
+    if (!impl_ || !impl_->SelectElement(path, element)) return false;
+    Bstr text;
+    if (FAILED(element->get_text(text.Put()))) return false;
+    out = text.Str();
+    return true;
+}
+
+bool ConfigFile::WriteText(const std::wstring& path, const std::wstring& text) {
+    ComRef<IXMLDOMElement> element;
+    if (!impl_ || !impl_->SelectElement(path, element)) return false;
+    Bstr value(text);
+    return SUCCEEDED(element->put_text(value.Get()));
+}
+
+bool ConfigFile::ReadAttribute(const std::wstring& path, const std::wstring& name,
+                               std::wstring& out) const {
+    ComRef<IXMLDOMElement> element;
+    if (!impl_ || !impl_->SelectElement(path, element)) return false;
+    Bstr attrName(name);
+    Variant value;
+    if (element->getAttribute(attrName.Get(), value.Ptr()) != S_OK) return false;
+    if (value.Ref().vt != VT_BSTR) return false;
+    out = value.Ref().bstrVal ? std::wstring(value.Ref().bstrVal, SysStringLen(value.Ref().bstrVal))
+                              : std::wstring();
+    return true;
+}
+
+bool ConfigFile::WriteAttribute(const std::wstring& path, const std::wstring& name,
+                                const std::wstring& text) {
+    ComRef<IXMLDOMElement> element;
+    if (!impl_ || !impl_->SelectElement(path, element)) return false;
+    Bstr attrName(name);
+    Variant value;
+    value.Ptr()->vt = VT_BSTR;
+    value.Ptr()->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!value.Ref().bstrVal) return false;
+    return SUCCEEDED(element->setAttribute(attrName.Get(), value.Ref()));
+}
+
+bool ConfigFile::AppendElement(const std::wstring& parentPath, const std::wstring& name) {
+    ComRef<IXMLDOMElement> parent;
+    if (!impl_ || !impl_->SelectElement(parentPath, parent)) return false;
+    Bstr tag(name);
+    ComRef<IXMLDOMElement> created;
+    if (impl_->doc->createElement(tag.Get(), created.Put()) != S_OK || !created) return false;
+    ComRef<IXMLDOMNode> appended;
+    return SUCCEEDED(parent->appendChild(created.Get(), appended.Put())) && appended;
+}
+
+bool ConfigFile::Save() {
+    if (!impl_) return false;
+    // The new content goes into a file beside the old one (same folder, so the replacement is
+    // a rename on one volume); only a complete file replaces the old one.
+    const std::wstring temp = path_ + L".new";
+    DeleteFileW(temp.c_str());  // a leftover of an interrupted save
+    {
+        Variant target;
+        target.Ptr()->vt = VT_BSTR;
+        target.Ptr()->bstrVal = SysAllocStringLen(temp.data(), static_cast<UINT>(temp.size()));
+        if (!target.Ref().bstrVal || impl_->doc->save(target.Ref()) != S_OK) {
+            DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    WIN32_FILE_ATTRIBUTE_DATA written{};
+    if (!GetFileAttributesExW(temp.c_str(), GetFileExInfoStandard, &written) ||
+        (written.nFileSizeHigh == 0 && written.nFileSizeLow == 0)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (!MoveFileExW(temp.c_str(), path_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ConfigFile::ReadInt(const std::wstring& path, int32_t& out) const {
+    std::wstring text;
+    if (!ReadText(path, text)) return false;
+    out = ParseConfigInt(text);
+    return true;
+}
+
+bool ConfigFile::ReadIntAttribute(const std::wstring& path, const std::wstring& name,
+                                  int32_t& out) const {
+    std::wstring text;
+    if (!ReadAttribute(path, name, text)) return false;
+    out = ParseConfigInt(text);
+    return true;
+}
+
+bool ConfigFile::ReadIntFlag(const std::wstring& path, bool& out) const {
+    std::wstring text;
+    if (!ReadText(path, text)) return false;
+    out = ParseConfigIntFlag(text);
+    return true;
+}
+
+bool ConfigFile::ReadTextFlag(const std::wstring& path, bool& out) const {
+    std::wstring text;
+    if (!ReadText(path, text)) return false;
+    out = ParseConfigTextFlag(text);
+    return true;
+}
+
+bool ConfigFile::WriteInt(const std::wstring& path, int32_t value) {
+    return WriteText(path, FormatConfigInt(value));
+}
+
+bool ConfigFile::WriteIntAttribute(const std::wstring& path, const std::wstring& name,
+                                   int32_t value) {
+    return WriteAttribute(path, name, FormatConfigInt(value));
+}
+
+}  // namespace velmora
