@@ -70,6 +70,8 @@ void GpuModel::SetSpec(const GpuSpec& spec) {
     s.coolerSetLevel = std::clamp(s.coolerSetLevel, spec.fanMinPct, spec.fanMaxPct);
     // A pinned temperature holds from the moment the scenario says so.
     if (spec.forcedTemperatureC) s.temperatureC = *spec.forcedTemperatureC;
+    // Memory in use never exceeds a (possibly smaller) new memory size.
+    UpdateMemoryUse();
 }
 
 void GpuModel::Advance(double t, double dt) {
@@ -176,8 +178,12 @@ void GpuModel::Step(double t, double dt) {
     s.memoryActivity =
         dt > 0 ? Approach(s.memoryActivity, s.loadPct / 100.0, dt, kMemoryActivityTimeConstantS)
                : s.loadPct / 100.0;
-    double usedMB = kMemoryIdleUseMB + g.memoryMB * kMemoryGameShare * s.memoryActivity;
-    s.memoryUsedKB = std::min(usedMB, double(g.memoryMB)) * 1024.0;
+    UpdateMemoryUse();
+}
+
+void GpuModel::UpdateMemoryUse() {
+    double usedMB = kMemoryIdleUseMB + spec_.memoryMB * kMemoryGameShare * state_.memoryActivity;
+    state_.memoryUsedKB = std::min(usedMB, double(spec_.memoryMB)) * 1024.0;
 }
 
 int32_t GpuModel::CheckClockOffset(uint32_t domainId, int32_t deltaKHz) const {

@@ -89,6 +89,7 @@ class GpuModel {
   private:
     void Step(double t, double dt);
     double AutoFanTarget() const;
+    void UpdateMemoryUse();
 
     GpuSpec spec_;
     GpuState state_;

@@ -57,8 +57,9 @@ Utilisation LoadAt(LoadKind kind, double fixedPct, uint32_t seed, double t) {
         case LoadKind::Game:
             break;
     }
-    // Each seed starts at its own place in the cycle, so two cards do not move in step.
-    double phase = std::fmod(t + (seed % 97) * 11.0, kGameCycleS);
+    // Seed 1 starts in play (the demo shows a busy card at once); each other seed starts at its
+    // own place in the cycle, so two cards do not move in step.
+    double phase = std::fmod(t + kIdleEndS + kRampS + ((seed - 1) % 97) * 41.0, kGameCycleS);
     double play =
         SmoothStep((phase - kIdleEndS) / kRampS) * (1.0 - SmoothStep((phase - kPlayEndS) / kRampS));
     double busy = kPlayLoadPct + 9.0 * SmoothNoise(seed, t, 3.0) +

@@ -183,5 +183,13 @@ TEST_F(SimModel, GameProfileLooksLikeACard) {
     EXPECT_LT(maxClockStep, 250);  // moves, but not in jumps
 }
 
+TEST_F(SimModel, ReloadWithLessMemoryNeverReportsMoreUsedThanThereIs) {
+    Start("load = 100\nmemory_mb = 8192\n");
+    sim.Advance(60);
+    ASSERT_GT(sim.Gpu(0).MemoryUsedKB(), 1024u * 1024);
+    ASSERT_TRUE(sim.LoadScenarioText("load = 100\nmemory_mb = 1024\n"));
+    EXPECT_LE(sim.Gpu(0).MemoryUsedKB(), 1024u * 1024);
+}
+
 }  // namespace
 }  // namespace velmora::sim::testing
