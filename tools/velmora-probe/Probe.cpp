@@ -57,7 +57,8 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-// One result line; the driver layer's own diagnostic lines may come before it.
+// One result line, printed after its reading (the driver layer's own diagnostic lines come
+// before it): callers read first, then format, as argument order is unspecified.
 void Result(const char* what, bool ok, const std::string& values) {
     std::fflush(stdout);
     std::printf("  %-24s %s%s%s\n", what, ok ? "ok" : "FAILED", values.empty() ? "" : "  ",
@@ -111,7 +112,8 @@ void ProbeReadings(NvidiaGpu& gpu) {
                v.baseUv / 1000.0, v.minUv / 1000.0, v.maxUv / 1000.0));
 
     MemoryUsage m;
-    Result("Memory usage", gpu.ReadMemoryUsage(m),
+    const bool answered1 = gpu.ReadMemoryUsage(m);
+    Result("Memory usage", answered1,
            Fmt("used %d KB, free %d KB, available %d KB", m.usedKB, m.freeKB, m.availableKB));
 
     PowerReading p;
@@ -129,10 +131,12 @@ void ProbeReadings(NvidiaGpu& gpu) {
                f.maxLevelPct, f.tachRpm));
 
     int32_t pstate = -1;
-    Result("Current P-state", gpu.GetCurrentPstate(pstate), Fmt("P%d", pstate));
+    const bool answered2 = gpu.GetCurrentPstate(pstate);
+    Result("Current P-state", answered2, Fmt("P%d", pstate));
 
     ThermalLimits tl;
-    Result("Temperature target", gpu.ReadTemperatureTarget(tl),
+    const bool answered3 = gpu.ReadTemperatureTarget(tl);
+    Result("Temperature target", answered3,
            Fmt("%d C (min %d, default %d, max %d C), priority %s", tl.currentTargetC, tl.minC,
                tl.defaultC, tl.maxC, tl.priorityFlag ? "on" : "off"));
 
@@ -142,16 +146,19 @@ void ProbeReadings(NvidiaGpu& gpu) {
     int32_t range[2] = {0, 0};
     gpu.ReadPstateClocks(range, true);
     Result("Largest offsets", true, Fmt("GPU +%d MHz, memory +%d MHz", range[0], range[1]));
-    Result("Clock offsets", true,
-           Fmt("GPU %+d MHz, memory %+d MHz", gpu.ReadClockOffset(0), gpu.ReadClockOffset(1)));
+    const int32_t gpuOffset = gpu.ReadClockOffset(0);
+    const int32_t memoryOffset = gpu.ReadClockOffset(1);
+    Result("Clock offsets", true, Fmt("GPU %+d MHz, memory %+d MHz", gpuOffset, memoryOffset));
 
     OverVoltage ov;
+    const bool answered4 = gpu.ReadOverVoltage(ov);
     Result(
-        "Over-voltage", gpu.ReadOverVoltage(ov),
+        "Over-voltage", answered4,
         Fmt("current %+d uV, range %+d..%+d uV", ov.deltaCurrentUv, ov.deltaMinUv, ov.deltaMaxUv));
     VoltageRange vr;
     vr.currentUv = -1;
-    Result("Voltage range", gpu.ReadVoltageRange(vr),
+    const bool answered5 = gpu.ReadVoltageRange(vr);
+    Result("Voltage range", answered5,
            Fmt("%d..%d uV, base %d uV, |delta min| %d uV", vr.minUv, vr.maxUv, vr.baseUv,
                vr.absDeltaMinUv));
 }
