@@ -14,7 +14,7 @@ void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
     if (caption_.empty()) return;
     Gdiplus::RectF layout(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
                           float(RectHeight(rect_)));
-    DrawSkinText(g, caption_, kCaptionPoints, ArgbValue(argb), layout,
+    DrawSkinText(g, Fonts(), caption_, kCaptionPoints, ArgbValue(argb), layout,
                  Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter,
                  Gdiplus::StringFormatFlagsNoFitBlackBox);
 }

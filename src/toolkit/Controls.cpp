@@ -62,6 +62,10 @@ void CControls::NotifyAs(int id, WORD code) const {
                      0);
 }
 
+SkinFonts* CControls::Fonts() const {
+    return dialog_ ? &dialog_->Fonts() : nullptr;
+}
+
 void CControls::RepaintWindow() const {
     if (dialog_) dialog_->RepaintNow();
 }

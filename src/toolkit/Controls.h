@@ -18,6 +18,7 @@ namespace velmora {
 
 class CDialogBase;
 class SkinPackReader;
+class SkinFonts;
 
 class CControls {
   public:
@@ -96,6 +97,8 @@ class CControls {
     // Posts WM_COMMAND (code << 16 | id) to the dialog.
     void Notify(WORD code) const;
     void NotifyAs(int id, WORD code) const;
+    // The dialog's cached skin fonts (null before Create).
+    SkinFonts* Fonts() const;
     // Re-composes the whole dialog at once.
     void RepaintWindow() const;
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolkit/GdiplusSession.h"
+#include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPicture.h"
 
 namespace Gdiplus {
@@ -61,6 +62,8 @@ class CDialogBase {
     // Forgets the decoded pictures (they are decoded again when next drawn).
     void DropDecodedPictures();
     int CompositionCount() const { return compositions_; }
+    // Fonts of this window's text, kept between compositions.
+    SkinFonts& Fonts() { return fonts_; }
 
     // Routes one message to every control in list order (what the window procedure does).
     void RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -98,6 +101,7 @@ class CDialogBase {
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     GdiplusSession gdiplus_;
+    SkinFonts fonts_;  // after gdiplus_: released before GDI+ shuts down
     UINT templateId_;
     std::wstring skinPackFile_;
     std::wstring backgroundName_;

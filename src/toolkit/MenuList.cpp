@@ -22,7 +22,7 @@ void CMenuItem::Draw(Gdiplus::Graphics& g) {
         text = hover_ ? kItemHoverText : kItemPressedText;
     }
     const auto center = Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, caption_, kTextPoints, ArgbValue(text),
+    DrawSkinText(g, Fonts(), caption_, kTextPoints, ArgbValue(text),
                  Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
                                 float(RectHeight(rect_))),
                  center, center);

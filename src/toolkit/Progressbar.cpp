@@ -37,19 +37,19 @@ void CProgressbar::Draw(Gdiplus::Graphics& g) {
 
     wchar_t value[64];
     std::swprintf(value, 64, L"%.0f", double(value_));
-    DrawSkinText(g, value, pts, text,
+    DrawSkinText(g, Fonts(), value, pts, text,
                  Gdiplus::RectF(float(L - 10), float(B - h - 10), float(W + 20), 10.f), center,
                  center);
 
     const bool titleLeft = imageName_.find(L"left") != std::wstring::npos;
     const float titleX = float(titleLeft ? L - 25 : L - 70);
-    DrawSkinText(g, title_, pts, text, Gdiplus::RectF(titleX, float(T - 30), float(W + 100), 20.f),
-                 center, center);
+    DrawSkinText(g, Fonts(), title_, pts, text,
+                 Gdiplus::RectF(titleX, float(T - 30), float(W + 100), 20.f), center, center);
 
     for (int i = 0; i < 5; ++i) {
         const FloatRect& r = labelRects_[i];
-        DrawSkinText(g, labels_[i], pts, text, Gdiplus::RectF(r.x, r.y, r.width, r.height), center,
-                     center);
+        DrawSkinText(g, Fonts(), labels_[i], pts, text, Gdiplus::RectF(r.x, r.y, r.width, r.height),
+                     center, center);
     }
 }
 

@@ -61,7 +61,7 @@ void CRadio::Draw(Gdiplus::Graphics& g) {
     }
     Gdiplus::RectF layout(float(rect_.right), float(rect_.top - 3), float(extent.cx - textInset_),
                           float(extent.cy));
-    DrawSkinText(g, caption_, fontPoints_, ArgbValue(captionColor_), layout,
+    DrawSkinText(g, Fonts(), caption_, fontPoints_, ArgbValue(captionColor_), layout,
                  Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
 }
 

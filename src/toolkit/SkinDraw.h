@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -45,8 +46,23 @@ std::unique_ptr<Gdiplus::Font> MakeSkinFont(float points);
 int DpiAdjustedPoints(int points);
 int DpiAdjustedPoints(int points, int dpi);
 
+// Skin fonts by size, created once; owned by a dialog (destroyed while GDI+ still runs).
+class SkinFonts {
+  public:
+    SkinFonts();
+    ~SkinFonts();
+    SkinFonts(const SkinFonts&) = delete;
+    SkinFonts& operator=(const SkinFonts&) = delete;
+    // Null when no usable face exists.
+    Gdiplus::Font* Get(float points);
+
+  private:
+    struct Entry;
+    std::vector<Entry> entries_;
+};
+
 // Draws `text` in `layout` with the given alignments (near/centre/far) and format flags.
-void DrawSkinText(Gdiplus::Graphics& g, std::wstring_view text, float points,
+void DrawSkinText(Gdiplus::Graphics& g, SkinFonts* fonts, std::wstring_view text, float points,
                   const Gdiplus::Color& color, const Gdiplus::RectF& layout,
                   Gdiplus::StringAlignment horizontal, Gdiplus::StringAlignment vertical,
                   INT formatFlags = 0);

@@ -96,7 +96,7 @@ void CSpinButton::Draw(Gdiplus::Graphics& g) {
     const auto nearA = Gdiplus::StringAlignmentNear;
     const auto center = Gdiplus::StringAlignmentCenter;
     if (!valueText_.empty())
-        DrawSkinText(g, valueText_, kTextPoints, ArgbValue(kValueColor),
+        DrawSkinText(g, Fonts(), valueText_, kTextPoints, ArgbValue(kValueColor),
                      Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
                                     float(RectHeight(rect_))),
                      nearA, nearA);
@@ -106,7 +106,7 @@ void CSpinButton::Draw(Gdiplus::Graphics& g) {
     g.FillRectangle(&fill, tipRect_.left, tipRect_.top, w, h);
     Gdiplus::Pen outline(ArgbValue(kTipOutline), 1.0f);
     g.DrawRectangle(&outline, tipRect_.left, tipRect_.top, w, h);
-    DrawSkinText(g, caption_, kTextPoints, ArgbValue(kValueColor),
+    DrawSkinText(g, Fonts(), caption_, kTextPoints, ArgbValue(kValueColor),
                  Gdiplus::RectF(float(tipRect_.left), float(tipRect_.top), float(w), float(h)),
                  center, center);
 }

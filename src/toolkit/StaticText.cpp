@@ -17,7 +17,7 @@ void CStaticText::Draw(Gdiplus::Graphics& g) {
     const Gdiplus::StringAlignment h = align_ == kNear  ? Gdiplus::StringAlignmentNear
                                        : align_ == kFar ? Gdiplus::StringAlignmentFar
                                                         : Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, caption_, float(points_), ArgbValue(color_),
+    DrawSkinText(g, Fonts(), caption_, float(points_), ArgbValue(color_),
                  Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
                                 float(RectHeight(rect_))),
                  h, Gdiplus::StringAlignmentCenter);
