@@ -1,0 +1,25 @@
+// The process entry: one instance per machine, the program's folder as current directory,
+// the GPU opened, the skin chosen, and the main window run modally.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmora {
+
+class CVelmoraApp {
+public:
+    // The whole start-up; returns when the main window has ended (or at once for a second
+    // instance).
+    int InitInstance(HINSTANCE instance);
+
+    // The skin pack file from "/Velmora/UIDlg/UiName": its text followed by ".dll", empty when
+    // the file or the element is missing.
+    static std::wstring ReadSkinPackName();
+};
+
+// The folder of the program file, without a trailing backslash.
+std::wstring ProgramFolder();
+
+}  // namespace velmora

@@ -1,0 +1,432 @@
+#include "VelmoraDlg.h"
+
+#include <array>
+
+#include "../../res/resource.h"
+#include "app/AppGlobals.h"
+#include "app/GaugeSource.h"
+#include "app/Screenshot.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigValues.h"
+#include "tuning/FanCurveConfig.h"
+
+namespace velmora {
+namespace {
+
+constexpr wchar_t kMissingSkinText[] = L"Missing an essential boot files, please get a new installer!";
+constexpr wchar_t kTrayTip[] = L"Velmora beta3";
+constexpr int kGaugeTitlePoints = 7;
+
+// Scale-label rectangles of the gauges, 30 x 10 each, lowest first.
+constexpr float kLeftLabelX = 74;
+constexpr float kRightLabelX = 372;
+constexpr float kLabelY[5] = {319, 255, 192, 132, 69};
+
+
+
+
+
+HICON LoadSizedIcon(int resourceId, int metricX, int metricY) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                         IMAGE_ICON, GetSystemMetrics(metricX),
+                                         GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+// ---- fan device and timer -------------------------------------------------------------------
+
+bool CVelmoraDlg::GpuFanDevice::ReadTemperature(int32_t& celsius) {
+    GpuTemperature t{};
+    const int32_t result = g_nvidiaGpu.ReadGpuTemperature(t);
+    if (result < 0) return false;
+    celsius = t.currentC;
+    return true;
+}
+
+bool CVelmoraDlg::GpuFanDevice::SetLevel(int32_t percent) {
+    return g_nvidiaGpu.SetCoolerLevel(percent, 1);
+}
+
+bool CVelmoraDlg::GpuFanDevice::RestoreDefault() { return g_nvidiaGpu.RestoreCoolerDefault(); }
+
+void CVelmoraDlg::WindowFanTimer::Start(int32_t periodMs) {
+    SetTimer(owner_.Hwnd(), kFanTimerId, static_cast<UINT>(periodMs), nullptr);
+}
+
+void CVelmoraDlg::WindowFanTimer::Stop() { KillTimer(owner_.Hwnd(), kFanTimerId); }
+
+// ---- construction ----------------------------------------------------------------------------
+
+CVelmoraDlg::CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName,
+                         HWND parent)
+    : CDialogBase(kTemplateId, skinPackFile, backgroundName, parent) {}
+
+CVelmoraDlg::~CVelmoraDlg() {
+    DestroyToolWindow(gpuInfoWindow);
+    DestroyToolWindow(clockWindow);
+    DestroyToolWindow(monitorWindow);
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+BOOL CVelmoraDlg::OnInitDialog() {
+    HWND w = Hwnd();
+    SetWindowTextW(w, L"Velmora");
+    SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | WS_MINIMIZEBOX | WS_SYSMENU);
+    SetCaptionDrag(true);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+
+    eye_.Create(this, RECT{149, 132, 323, 280}, L"main_eye.png", L"", kIdEye);
+    eye_.SetFrameCount(13);
+    eye_.SetInterval(250);
+    close_.Create(this, RECT{420, 2, 450, 32}, L"main_close.png", L"", kIdClose);
+    minimise_.Create(this, RECT{390, 2, 420, 32}, L"main_min.png", L"", kIdMinimise);
+    settings_.Create(this, RECT{360, 2, 390, 32}, L"main_set.png", L"", kIdSettings);
+    lock_.Create(this, RECT{33, 357, 227, 385}, L"main_clock.png", L"", kIdLock);
+    gpuInfo_.Create(this, RECT{249, 357, 443, 385}, L"main_gpu.png", L"", kIdGpuInfo);
+    customise_.Create(this, RECT{33, 395, 227, 423}, L"main_custmize.png", L"", kIdCustomise);
+    monitor_.Create(this, RECT{249, 395, 443, 423}, L"main_monitor.png", L"", kIdMonitor);
+    leftGauge_.Create(this, RECT{51, 73, 61, 329}, L"main_probarleft.png", L"", kIdLeftGauge);
+    rightGauge_.Create(this, RECT{415, 73, 425, 329}, L"main_probargight.png", L"", kIdRightGauge);
+
+    std::array<FloatRect, 5> leftLabels;
+    std::array<FloatRect, 5> rightLabels;
+    for (int i = 0; i < 5; ++i) {
+        leftLabels[i] = FloatRect{kLeftLabelX, kLabelY[i], 30, 10};
+        rightLabels[i] = FloatRect{kRightLabelX, kLabelY[i], 30, 10};
+    }
+    leftGauge_.SetLabelRects(leftLabels);
+    rightGauge_.SetLabelRects(rightLabels);
+
+    lock_.Enable(false);
+    LoadStartupSettings();
+    SetGaugeRange(true, leftSource);
+    SetGaugeRange(false, rightSource);
+    SetTimer(w, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+
+    const std::wstring pack = PackFileAtStartup(SkinPackFile());
+    SetSkinPackFile(pack);
+    const SkinKind kind = SkinKindAtStartup(pack);
+    SetSkinIcons(kind);
+    leftGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
+    rightGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
+
+    if (!LoadSkin(pack, false, false)) {
+        MessageBoxW(w, kMissingSkinText, L"Error", MB_OK);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+    RefreshBothGauges();
+
+    const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - 237;
+    const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - 220;
+    SetWindowPos(w, HWND_TOP, left, top, kWidth, kHeight, hiddenToTray ? 0 : SWP_SHOWWINDOW);
+    return CDialogBase::OnInitDialog();
+}
+
+void CVelmoraDlg::LoadStartupSettings() {
+    ConfigFile cfg;
+    if (!cfg.Open()) return;
+    std::wstring text;
+    if (cfg.ReadText(L"/Velmora/GeneralDlg/StartMinized", text) && ParseConfigTextFlag(text)) {
+        hiddenToTray = true;
+        trayMode = true;
+        AddTrayIcon();
+    }
+    if (cfg.ReadText(L"/Velmora/FanDlg/EnableFan", text) && ParseConfigTextFlag(text)) {
+        fan_.fanControlState = 1;
+        // The file is open in this access already; the lock is recursive.
+        ApplyFanControlState();
+    }
+    int32_t value = 0;
+    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Left", value)) leftSource = value;
+    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Right", value)) rightSource = value;
+
+    std::wstring key, modifiers;
+    if (cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"VirtualKeyCode", key) &&
+        cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"Modifiers", modifiers)) {
+        RegisterScreenshotHotkey(Hwnd(), static_cast<UINT>(ParseConfigInt(key)),
+                                 static_cast<UINT>(ParseConfigInt(modifiers)));
+    }
+    if (cfg.ReadText(L"/Velmora/UIDlg/SaveToFilePath", text)) screenshotFolder = text;
+}
+
+// ---- gauges ----------------------------------------------------------------------------------
+
+void CVelmoraDlg::SetGaugeRange(bool left, int source) {
+    CProgressbar& gauge = left ? leftGauge_ : rightGauge_;
+    const GaugeSourceInfo* info = GaugeSourceFor(source);
+    // Without a source the gauge shows neither range, title nor value.
+    gauge.ShowControl(info ? CControls::kShown : CControls::kHidden);
+    if (info) gauge.SetRange(0, info->maximum);
+}
+
+void CVelmoraDlg::RefreshGauge(bool left, int source) {
+    const GaugeSourceInfo* info = GaugeSourceFor(source);
+    if (!info) return;
+    CProgressbar& gauge = left ? leftGauge_ : rightGauge_;
+    gauge.SetValue(ReadGaugeValue(g_nvidiaGpu, source));
+    gauge.SetTitle(info->title, kGaugeTitlePoints);
+}
+
+void CVelmoraDlg::RefreshBothGauges() {
+    RefreshGauge(true, leftSource);
+    RefreshGauge(false, rightSource);
+}
+
+// ---- skin --------------------------------------------------------------------------------------
+
+void CVelmoraDlg::SetSkinIcons(SkinKind kind) {
+    const int id = kind == SkinKind::Norvane  ? IDI_NORVANE
+                   : kind == SkinKind::Talwyn ? IDI_TALWYN
+                                              : IDI_VELMORA;
+    HICON big = LoadSizedIcon(id, SM_CXICON, SM_CYICON);
+    HICON small = LoadSizedIcon(id, SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+    bigIcon_ = big;
+    smallIcon_ = small;
+}
+
+void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
+    const SkinKind kind = SkinKindOfPack(packFile);
+    SetSkinIcons(kind);
+    leftGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
+    rightGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
+    if (LoadSkin(packFile, true, true)) SetSkinPackFile(packFile);
+}
+
+// ---- notification area ---------------------------------------------------------------------
+
+void CVelmoraDlg::AddTrayIcon() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = Hwnd();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VELMORA));
+    if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wcsncpy_s(data.szTip, kTrayTip, _TRUNCATE);
+    Shell_NotifyIconW(NIM_ADD, &data);
+    // Even when the shell is not there yet, remember the wish: the icon is added again when
+    // the taskbar announces itself.
+    trayIconAdded_ = true;
+}
+
+void CVelmoraDlg::RemoveTrayIcon() {
+    if (!trayIconAdded_) return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = Hwnd();
+    data.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    trayIconAdded_ = false;
+}
+
+void CVelmoraDlg::OnTrayNotify(LPARAM event) {
+    switch (LOWORD(event)) {
+        case WM_RBUTTONUP: {
+            HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
+            if (!menu) return;
+            POINT at{};
+            GetCursorPos(&at);
+            // The menu closes when the user clicks elsewhere only if we are in front.
+            SetForegroundWindow(Hwnd());
+            TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
+            PostMessageW(Hwnd(), WM_NULL, 0, 0);
+            DestroyMenu(menu);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            ShowFromTray();
+            break;
+        default:
+            break;
+    }
+}
+
+void CVelmoraDlg::ShowFromTray() {
+    hiddenToTray = false;
+    ShowWindow(Hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(Hwnd());
+    RepaintNow();
+}
+
+void CVelmoraDlg::HideToTray() {
+    ShowWindow(Hwnd(), SW_MINIMIZE);
+    ShowWindow(Hwnd(), SW_HIDE);
+}
+
+// ---- fan control -------------------------------------------------------------------------------
+
+void CVelmoraDlg::ApplyFanControlState() {
+    fan_.ApplyFanControlState([](FanConfigValues& values) {
+        ConfigFile cfg;
+        if (!cfg.Open()) return false;
+        FanMapValues map;
+        if (ReadFanMap(cfg, map)) {
+            for (int i = 0; i < 8; ++i) {
+                values.hasPoint[i][0] = map.hasTemperature[i];
+                values.hasPoint[i][1] = map.hasFanPercent[i];
+                values.points[i] = map.points[i];
+            }
+            values.hasSteps = map.hasSteps;
+            values.steps = map.steps;
+        }
+        values.hasPeriod = cfg.ReadInt(L"/Velmora/FanDlg/UpdateTime", values.periodMs);
+        return true;
+    });
+}
+
+bool CVelmoraDlg::SaveFanStateOnExit() {
+    return fan_.SaveFanStateOnExit([](bool autoStart) {
+        ConfigFile cfg;
+        if (!cfg.Open()) return false;
+        if (cfg.WriteText(L"/Velmora/FanDlg/EnableFan", autoStart ? L"1" : L"0")) cfg.Save();
+        return true;
+    });
+}
+
+void CVelmoraDlg::DestroyToolWindow(CToolWindow*& window) {
+    if (!window) return;
+    if (window->Hwnd()) DestroyWindow(window->Hwnd());
+    delete window;
+    window = nullptr;
+}
+
+void CVelmoraDlg::ExitProgram() {
+    SaveFanStateOnExit();
+    PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+}
+
+// ---- messages ------------------------------------------------------------------------------------
+
+void CVelmoraDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kRefreshTimerId) {
+        RefreshBothGauges();
+        RepaintNow();
+    } else if (timerId == kFanTimerId && fan_.fanControlState != 0) {
+        RunFanCurve();
+    }
+}
+
+void CVelmoraDlg::OnCommand(WORD id, WORD code) {
+    switch (id) {
+        case kIdClose:
+            if (trayMode) {
+                HideToTray();
+            } else {
+                ExitProgram();
+            }
+            break;
+        case kIdMinimise:
+            ForEachToolWindow([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
+            ShowWindow(Hwnd(), SW_MINIMIZE);
+            break;
+        case kIdGpuInfoClosed:
+            DestroyToolWindow(gpuInfoWindow);
+            break;
+        case kIdClockClosed:
+            DestroyToolWindow(clockWindow);
+            lock_.Enable(false);
+            RepaintNow();
+            break;
+        case kIdMonitorClosed:
+            DestroyToolWindow(monitorWindow);
+            break;
+        case kIdEye:
+            // Every eye frame repaints the window anyway.
+            RefreshBothGauges();
+            break;
+        case ID_TRAY_CLOSE:
+            SaveFanStateOnExit();
+            RemoveTrayIcon();
+            PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+            break;
+        case ID_TRAY_SHOW:
+            ShowFromTray();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hiddenToTray && !hiding_ && IsWindowVisible(Hwnd())) {
+        // Hiding sends messages of its own; they must not hide again.
+        hiding_ = true;
+        ShowWindow(Hwnd(), SW_HIDE);
+        hiding_ = false;
+    }
+
+    switch (msg) {
+        case WM_WINDOWPOSCHANGING:
+            // Hidden behind the tray icon: never let anything show the window meanwhile.
+            if (hiddenToTray) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+            break;
+        case WM_CLOSE:
+            RemoveTrayIcon();
+            SaveFanStateOnExit();
+            break;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            // Logging off or shutting down is a way out too.
+            if (wParam) SaveFanStateOnExit();
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_CLOSE:
+                    if (trayMode) {
+                        HideToTray();
+                        return 0;
+                    }
+                    SaveFanStateOnExit();
+                    break;
+                case SC_RESTORE:
+                    RepaintNow();
+                    // The tool windows come back with the main window.
+                    ForEachToolWindow([](CToolWindow& t) {
+                        SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+                    });
+                    break;
+                case SC_MINIMIZE:
+                    ForEachToolWindow([](CToolWindow& t) {
+                        SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+                    });
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case WM_MOVE:
+            // The tool windows stay docked beside the main window.
+            ForEachToolWindow([](CToolWindow& t) { t.PlaceWindow(); });
+            break;
+        case WM_HOTKEY:
+            CaptureScreenToFile(Hwnd(), screenshotFolder);
+            break;
+        case WM_DESTROY:
+            KillTimer(Hwnd(), kRefreshTimerId);
+            UnregisterScreenshotHotkey(Hwnd());
+            RemoveTrayIcon();
+            break;
+        default:
+            if (msg == kTrayCallbackMessage) {
+                OnTrayNotify(lParam);
+                return 0;
+            }
+            if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0 && trayIconAdded_) {
+                AddTrayIcon();
+                return 0;
+            }
+            break;
+    }
+    return CDialogBase::WindowProc(msg, wParam, lParam);
+}
+
+}  // namespace velmora

@@ -1,0 +1,139 @@
+// The main window: two live gauges, the animated eye, the buttons that open the tool windows
+// and the settings, the lock, the notification-area icon, the screenshot hotkey and the
+// automatic fan control on timer 10.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/FanControl.h"
+#include "app/SkinStyle.h"
+#include "app/ToolWindow.h"
+#include "toolkit/Animation.h"
+#include "toolkit/ButtonEx.h"
+#include "toolkit/DialogBase.h"
+#include "toolkit/Progressbar.h"
+
+namespace velmora {
+
+class CVelmoraDlg : public CDialogBase {
+public:
+    static constexpr UINT kTemplateId = 102;
+    static constexpr int kWidth = 475;
+    static constexpr int kHeight = 440;
+
+    static constexpr UINT_PTR kRefreshTimerId = 1034;
+    static constexpr UINT kRefreshPeriodMs = 1000;
+    static constexpr UINT_PTR kFanTimerId = 10;
+    static constexpr UINT kTrayCallbackMessage = 2792;
+    static constexpr UINT kTrayIconId = 4000;
+
+    // Control ids.
+    static constexpr int kIdClose = 3000;
+    static constexpr int kIdMinimise = 3001;
+    static constexpr int kIdSettings = 3002;
+    static constexpr int kIdLock = 3003;
+    static constexpr int kIdGpuInfo = 3005;
+    static constexpr int kIdCustomise = 3006;
+    static constexpr int kIdMonitor = 3007;
+    static constexpr int kIdEye = 3008;
+    static constexpr int kIdLeftGauge = 2001;
+    static constexpr int kIdRightGauge = 2002;
+    // Commands the tool windows post when they close.
+    static constexpr int kIdGpuInfoClosed = 1025;
+    static constexpr int kIdClockClosed = 1026;
+    static constexpr int kIdMonitorClosed = 1027;
+
+    CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName, HWND parent);
+    ~CVelmoraDlg() override;
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Also called by the settings window when the skin changes.
+    void ApplySkin(const std::wstring& packFile);
+    // side true = the left gauge.
+    void SetGaugeRange(bool left, int source);
+    void RefreshGauge(bool left, int source);
+
+    // Automatic fan control.
+    void ApplyFanControlState();
+    void RunFanCurve() { fan_.RunFanCurve(); }
+    bool SaveFanStateOnExit();
+    FanControl& Fan() { return fan_; }
+
+    // The open tool windows (null = closed), owned by the main window.
+    CToolWindow* gpuInfoWindow = nullptr;
+    CToolWindow* clockWindow = nullptr;
+    CToolWindow* monitorWindow = nullptr;
+
+    int leftSource = -1;
+    int rightSource = -1;
+    bool hiddenToTray = false;
+    bool trayMode = false;
+    std::wstring screenshotFolder;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCommand(WORD id, WORD code) override;
+    void OnTimer(UINT_PTR timerId) override;
+
+private:
+    class GpuFanDevice : public FanDevice {
+    public:
+        bool ReadTemperature(int32_t& celsius) override;
+        bool SetLevel(int32_t percent) override;
+        bool RestoreDefault() override;
+    };
+    class WindowFanTimer : public FanTimer {
+    public:
+        explicit WindowFanTimer(CVelmoraDlg& owner) : owner_(owner) {}
+        void Start(int32_t periodMs) override;
+        void Stop() override;
+
+    private:
+        CVelmoraDlg& owner_;
+    };
+
+    void LoadStartupSettings();
+    void RefreshBothGauges();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void OnTrayNotify(LPARAM event);
+    void ShowFromTray();
+    void HideToTray();
+    void ExitProgram();
+    void SetSkinIcons(SkinKind kind);
+    // Each open tool window, in the order minimising and restoring reach them.
+    template <typename Fn>
+    void ForEachToolWindow(Fn fn) {
+        for (CToolWindow* w : {gpuInfoWindow, clockWindow, monitorWindow}) {
+            if (w && w->Hwnd()) fn(*w);
+        }
+    }
+    void DestroyToolWindow(CToolWindow*& window);
+
+    CAnimation eye_;
+    CButtonEx close_;
+    CButtonEx minimise_;
+    CButtonEx settings_;
+    CCheckButtonEx lock_;
+    CButtonEx gpuInfo_;
+    CButtonEx customise_;
+    CButtonEx monitor_;
+    CProgressbar leftGauge_;
+    CProgressbar rightGauge_;
+
+    GpuFanDevice fanDevice_;
+    WindowFanTimer fanTimer_{*this};
+    FanControl fan_{fanDevice_, fanTimer_};
+
+    bool trayIconAdded_ = false;
+    bool hiding_ = false;
+    UINT taskbarCreatedMessage_ = 0;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+};
+
+}  // namespace velmora
