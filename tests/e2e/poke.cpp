@@ -1,0 +1,62 @@
+// Test helper that plays the shell and the user's system menu towards a running Velmora:
+// posts the notification-area callbacks and window commands the shell would post, and reports
+// what the window manager knows of the main window.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+constexpr UINT kTrayCallback = 2792;
+constexpr UINT kTrayIconId = 4000;
+
+HWND FindMainWindow() { return FindWindowW(nullptr, L"Velmora"); }
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|syscmd-close|"
+                 "syscmd-minimize|syscmd-restore|command ID\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    const wchar_t* verb = argv[1];
+    HWND w = FindMainWindow();
+    if (std::wcscmp(verb, L"exists") == 0) {
+        std::printf("%d\n", w ? 1 : 0);
+        return 0;
+    }
+    if (!w) {
+        std::fprintf(stderr, "no Velmora window\n");
+        return 1;
+    }
+    if (std::wcscmp(verb, L"visible") == 0) {
+        std::printf("%d\n", IsWindowVisible(w) ? 1 : 0);
+    } else if (std::wcscmp(verb, L"rect") == 0) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    } else if (std::wcscmp(verb, L"tray-dblclick") == 0) {
+        PostMessageW(w, kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK);
+    } else if (std::wcscmp(verb, L"tray-rclick") == 0) {
+        PostMessageW(w, kTrayCallback, kTrayIconId, WM_RBUTTONUP);
+    } else if (std::wcscmp(verb, L"close") == 0) {
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    } else if (std::wcscmp(verb, L"syscmd-close") == 0) {
+        PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (std::wcscmp(verb, L"syscmd-minimize") == 0) {
+        PostMessageW(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    } else if (std::wcscmp(verb, L"syscmd-restore") == 0) {
+        PostMessageW(w, WM_SYSCOMMAND, SC_RESTORE, 0);
+    } else if (std::wcscmp(verb, L"command") == 0 && argc > 2) {
+        PostMessageW(w, WM_COMMAND, static_cast<WPARAM>(std::wcstol(argv[2], nullptr, 10)), 0);
+    } else {
+        return Usage();
+    }
+    return 0;
+}

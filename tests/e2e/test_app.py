@@ -1,0 +1,208 @@
+"""End-to-end tests of the running program on the simulated card."""
+
+import os
+import struct
+import subprocess
+import time
+import unittest
+
+import harness
+from harness import E2ECase, wait_until
+
+# --- the simulator's words (scenario file and state file) ---------------------------------
+def scenario(load=None, temperature=None, fail=None):
+    lines = ["gpus = 1"]
+    if load is not None:
+        lines.append("load = %d" % load)
+    if temperature is not None:
+        lines.append("temperature = %d" % temperature)
+    for entry, status in (fail or {}).items():
+        lines.append("fail %s %d" % (entry, status))
+    return "\n".join(lines) + "\n"
+
+
+def graphics_mhz(state):
+    return int(state.get("gpu0.gpu_clock_mhz", "-1"))
+
+
+def cooler(state):
+    """(policy, level) of the simulated fan, or None before the state file exists."""
+    if "gpu0.cooler_policy" not in state:
+        return None
+    return int(state["gpu0.cooler_policy"], 0), int(state["gpu0.cooler_set_level"])
+
+
+POLICY_MANUAL = 1
+POLICY_AUTO = 0x20
+
+# --- configuration files --------------------------------------------------------------------
+FAN_CURVE = ('<FanMap OneX="30" OneY="30" TwoX="40" TwoY="40" ThreeX="50" ThreeY="50" '
+             'FourX="60" FourY="60" FiveX="70" FiveY="70" SixX="80" SixY="80" '
+             'SeverX="90" SeverY="90" EightX="100" EightY="100" blLine="0"/>')
+
+
+def config(ui="Norvane", start_minimized=0, enable_fan=0, left=0, right=3, hotkey=None,
+           shot_folder=""):
+    hk = ""
+    if hotkey:
+        hk = '<HotKey VirtualKeyCode="%d" Modifiers="%d"/>' % hotkey
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<Velmora>
+  <Version>300</Version>
+  <GeneralDlg><StartMinized>{start_minimized}</StartMinized><UpadteCheck>0</UpadteCheck></GeneralDlg>
+  <FanDlg><EnableFan>{enable_fan}</EnableFan><AutoSystem>{enable_fan}</AutoSystem>
+    <UpdateTime>250</UpdateTime>{FAN_CURVE}</FanDlg>
+  <QuickSightSettingsDlg><Left>{left}</Left><Right>{right}</Right></QuickSightSettingsDlg>
+  <UIDlg><UiName>{ui}</UiName><SaveToFilePath>{shot_folder}</SaveToFilePath>{hk}</UIDlg>
+</Velmora>
+"""
+
+
+# Main-window geometry the tests aim at.
+LEFT_GAUGE = (51, 73, 61, 329)
+CLOSE_BUTTON = (435, 17)
+
+
+def bar_height(run, shot, gauge):
+    """Height of the gauge's filled bar, measured from the bottom in a screenshot."""
+    left, top, right, bottom = gauge
+    rect = run.window_rect()
+    x = rect[0] + (left + right) // 2
+    out = subprocess.run(
+        ["convert", shot, "-crop", "1x%d+%d+%d" % (bottom - top, x, rect[1] + top), "-depth", "8",
+         "txt:-"], capture_output=True, text=True, check=True).stdout
+    # Rows lit in the Norvane bar colour (4, 155, 242), counted from the bottom.
+    lit = 0
+    for line in reversed(out.splitlines()[1:]):
+        colour = line.split("(")[1].split(")")[0].split(",")
+        r, g, b = (int(float(c)) for c in colour[:3])
+        if abs(r - 4) < 30 and abs(g - 155) < 30 and abs(b - 242) < 30:
+            lit += 1
+        else:
+            break
+    return lit
+
+
+class RunningProgram(E2ECase):
+    def test_gauges_show_the_cards_readings_and_follow_the_load(self):
+        run = self.launch(config_xml=config(left=0), scenario=scenario(load=10))
+        self.assertTrue(run.wait_window(), "main window did not appear")
+        self.assertTrue(run.wait_state(lambda s: graphics_mhz(s) > 0))
+        time.sleep(2.5)
+        low_clock = graphics_mhz(run.state())
+        low = bar_height(run, run.screenshot("gauges-low.png"), LEFT_GAUGE)
+        self.assertAlmostEqual(low, 256 * low_clock / 2500, delta=256 * 150 / 2500)
+
+        run.write_scenario(scenario(load=100))
+        self.assertTrue(run.wait_state(lambda s: graphics_mhz(s) > low_clock + 300))
+        time.sleep(2.5)
+        high_clock = graphics_mhz(run.state())
+        high = bar_height(run, run.screenshot("gauges-high.png"), LEFT_GAUGE)
+        self.assertAlmostEqual(high, 256 * high_clock / 2500, delta=256 * 150 / 2500)
+        self.assertGreater(high, low + 10)
+
+    def test_start_minimized_stays_hidden_until_the_tray_icon_opens_it(self):
+        run = self.launch(config_xml=config(start_minimized=1))
+        self.assertTrue(wait_until(run.window_exists, 30))
+        for _ in range(6):
+            self.assertFalse(run.window_visible())
+            time.sleep(0.5)
+        run.poke("tray-dblclick")
+        self.assertTrue(wait_until(run.window_visible, 10))
+        # The close button now only hides it again; the program goes on.
+        run.poke("command", "3000")
+        self.assertTrue(wait_until(lambda: not run.window_visible(), 10))
+        self.assertTrue(run.running())
+
+    def test_a_second_start_ends_silently(self):
+        run = self.launch(config_xml=config())
+        self.assertTrue(run.wait_window())
+        second = run.start_second()
+        self.assertEqual(second.wait(30), 0)
+        windows = subprocess.run(["xdotool", "search", "--name", "^Velmora$"],
+                                 capture_output=True, text=True).stdout.split()
+        self.assertLessEqual(len(windows), 1)
+        self.assertTrue(run.running())
+
+    def test_a_missing_skin_pack_is_reported_and_the_program_ends(self):
+        run = self.launch(config_xml=config(), skins=False)
+        box = wait_until(lambda: subprocess.run(
+            ["xdotool", "search", "--name", "^Error$"], capture_output=True,
+            text=True).stdout.split(), 30)
+        self.assertTrue(box, "no error message box")
+        run.screenshot("missing-skin.png")
+        subprocess.run(["xdotool", "windowactivate", "--sync", box[0]], capture_output=True)
+        subprocess.run(["xdotool", "key", "--window", box[0], "Return"], check=True)
+        self.assertTrue(run.wait_exit(20), "program did not end after the message")
+
+
+class FanControlOfTheRunningProgram(E2ECase):
+    def test_the_curve_moves_the_fan_as_the_temperature_moves(self):
+        run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=45))
+        self.assertTrue(run.wait_window())
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 45)))
+        run.write_scenario(scenario(temperature=75))
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 75)))
+
+    def test_failing_temperature_readings_hand_the_fan_back(self):
+        run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=45))
+        self.assertTrue(run.wait_window())
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 45)))
+        run.write_scenario(scenario(temperature=45, fail={"GPU_GetThermalSettings": -1}))
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_AUTO))
+        run.write_scenario(scenario(temperature=55))
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 55)))
+
+    def test_every_way_out_hands_the_fan_back_to_the_driver(self):
+        ways = {
+            "close button": lambda run: run.click(*CLOSE_BUTTON),
+            "close message": lambda run: run.poke("close"),
+            "system menu close": lambda run: run.poke("syscmd-close"),
+            "tray menu close": lambda run: run.poke("command", "32772"),
+        }
+        for name, leave in ways.items():
+            with self.subTest(way=name):
+                run = self.launch(config_xml=config(enable_fan=1),
+                                  scenario=scenario(temperature=60))
+                self.assertTrue(run.wait_window())
+                self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
+                leave(run)
+                self.assertTrue(run.wait_exit(20), "program did not end")
+                self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+
+
+class ScreenshotHotkey(E2ECase):
+    VK_F11 = 0x7A
+    CTRL_ALT = 2 | 4
+
+    def test_the_hotkey_writes_a_bitmap_of_the_whole_screen(self):
+        run_folder = os.path.join(self._outcome_dir(), "shots")
+        os.makedirs(run_folder, exist_ok=True)
+        target = os.path.join(run_folder, "Velmora.bmp")
+        if os.path.exists(target):
+            os.remove(target)
+        run = self.launch(config_xml=config(hotkey=(self.VK_F11, self.CTRL_ALT),
+                                            shot_folder=harness.wine_path(run_folder)))
+        self.assertTrue(run.wait_window())
+        time.sleep(1)
+        run.key("ctrl+alt+F11")
+        self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 54,
+                                   15))
+        time.sleep(0.5)
+        with open(target, "rb") as f:
+            data = f.read()
+        self.assertEqual(data[:2], b"BM")
+        size, = struct.unpack_from("<I", data, 2)
+        self.assertEqual(size, len(data))
+        identify = subprocess.run(["identify", "-format", "%w %h", target], capture_output=True,
+                                  text=True, check=True).stdout.split()
+        screen = subprocess.run(["xdpyinfo"], capture_output=True, text=True).stdout
+        dims = [l for l in screen.splitlines() if "dimensions:" in l][0].split()[1]
+        self.assertEqual("x".join(identify), dims)
+
+    def _outcome_dir(self):
+        return os.environ.get("VELMORA_SHOT_DIR") or "/tmp"
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
