@@ -42,34 +42,34 @@ double Approach(double value, double target, double dt, double tau) {
 
 }  // namespace
 
-GpuModel::GpuModel(const GpuSpec& spec) : spec_(spec) {
-    state_.powerTargetPcm = static_cast<uint32_t>(spec.powerDefaultPct) * 1000;
+GpuModel::GpuModel(const GpuSpec& gpuSpec) : spec_(gpuSpec) {
+    state_.powerTargetPcm = static_cast<uint32_t>(gpuSpec.powerDefaultPct) * 1000;
     state_.thermalTargetRaw = DefaultThermalRaw();
-    state_.coolerSetLevel = spec.fanMinPct;
-    state_.coolerLevelPct = spec.fanMinPct;
-    state_.tachRpm = spec.fanMaxRpm * spec.fanMinPct / 100.0;
+    state_.coolerSetLevel = gpuSpec.fanMinPct;
+    state_.coolerLevelPct = gpuSpec.fanMinPct;
+    state_.tachRpm = gpuSpec.fanMaxRpm * gpuSpec.fanMinPct / 100.0;
     state_.temperatureC =
-        spec.ambientC + kIdlePowerPct * kThermalResistance /
-                            (kFanCoolingFloor + (1 - kFanCoolingFloor) * spec.fanMinPct / 100.0);
+        gpuSpec.ambientC + kIdlePowerPct * kThermalResistance /
+                            (kFanCoolingFloor + (1 - kFanCoolingFloor) * gpuSpec.fanMinPct / 100.0);
     Step(0.0, 0.0);
 }
 
-void GpuModel::SetSpec(const GpuSpec& spec) {
-    spec_ = spec;
+void GpuModel::SetSpec(const GpuSpec& gpuSpec) {
+    spec_ = gpuSpec;
     GpuState& s = state_;
     s.gpuOffsetKHz =
-        std::clamp(s.gpuOffsetKHz, spec.gpuOffsetMinMHz * 1000, spec.gpuOffsetMaxMHz * 1000);
-    s.memoryOffsetKHz = std::clamp(s.memoryOffsetKHz, spec.memoryOffsetMinMHz * 1000,
-                                   spec.memoryOffsetMaxMHz * 1000);
-    s.voltageDeltaUv = std::clamp(s.voltageDeltaUv, -spec.baseVoltageUv, spec.voltageDeltaMaxUv);
-    s.overVoltageUv = std::clamp(s.overVoltageUv, 0, spec.overVoltageMaxUv);
+        std::clamp(s.gpuOffsetKHz, gpuSpec.gpuOffsetMinMHz * 1000, gpuSpec.gpuOffsetMaxMHz * 1000);
+    s.memoryOffsetKHz = std::clamp(s.memoryOffsetKHz, gpuSpec.memoryOffsetMinMHz * 1000,
+                                   gpuSpec.memoryOffsetMaxMHz * 1000);
+    s.voltageDeltaUv = std::clamp(s.voltageDeltaUv, -gpuSpec.baseVoltageUv, gpuSpec.voltageDeltaMaxUv);
+    s.overVoltageUv = std::clamp(s.overVoltageUv, 0, gpuSpec.overVoltageMaxUv);
     s.powerTargetPcm =
-        std::clamp<uint32_t>(s.powerTargetPcm, spec.powerMinPct * 1000u, spec.powerMaxPct * 1000u);
+        std::clamp<uint32_t>(s.powerTargetPcm, gpuSpec.powerMinPct * 1000u, gpuSpec.powerMaxPct * 1000u);
     s.thermalTargetRaw =
-        std::clamp(s.thermalTargetRaw, spec.thermalMinC * 256, spec.thermalMaxC * 256);
-    s.coolerSetLevel = std::clamp(s.coolerSetLevel, spec.fanMinPct, spec.fanMaxPct);
+        std::clamp(s.thermalTargetRaw, gpuSpec.thermalMinC * 256, gpuSpec.thermalMaxC * 256);
+    s.coolerSetLevel = std::clamp(s.coolerSetLevel, gpuSpec.fanMinPct, gpuSpec.fanMaxPct);
     // A pinned temperature holds from the moment the scenario says so.
-    if (spec.forcedTemperatureC) s.temperatureC = *spec.forcedTemperatureC;
+    if (gpuSpec.forcedTemperatureC) s.temperatureC = *gpuSpec.forcedTemperatureC;
     // Memory in use never exceeds a (possibly smaller) new memory size.
     UpdateMemoryUse();
 }

@@ -48,11 +48,11 @@ struct GpuState {
 
 class GpuModel {
   public:
-    explicit GpuModel(const GpuSpec& spec);
+    explicit GpuModel(const GpuSpec& gpuSpec);
 
     // A reloaded scenario: keep the state, bring settings back inside the new ranges.
-    void SetSpec(const GpuSpec& spec);
-    const GpuSpec& spec() const { return spec_; }
+    void SetSpec(const GpuSpec& gpuSpec);
+    const GpuSpec& gpuSpec() const { return spec_; }
     const GpuState& state() const { return state_; }
 
     // Moves the model from time t to t + dt (any dt >= 0; large steps are split).

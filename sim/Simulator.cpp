@@ -210,7 +210,7 @@ int32_t Simulator::GetDisplayDriverMemoryInfo(NvDisplay display, NvMemoryInfoV3*
     const GpuModel& g = gpus_[0];  // every display hangs off the first card
     NvMemoryInfoV3 r{};
     r.version = info->version;
-    r.dedicatedVideoMemoryKB = g.spec().memoryMB * 1024u;
+    r.dedicatedVideoMemoryKB = g.gpuSpec().memoryMB * 1024u;
     r.availableDedicatedVideoMemoryKB = r.dedicatedVideoMemoryKB;
     r.systemVideoMemoryKB = 0;
     r.sharedSystemMemoryKB = 8u * 1024 * 1024;
@@ -229,7 +229,7 @@ int32_t Simulator::GetDisplayDriverVersion(NvDisplay display, NvDisplayDriverVer
     info->driverVersion = scenario_.driverVersion;
     info->buildChangelist = scenario_.buildChangelist;
     CopyString(info->buildBranch, scenario_.buildBranch);
-    CopyString(info->adapter, gpus_.empty() ? std::string() : gpus_[0].spec().name);
+    CopyString(info->adapter, gpus_.empty() ? std::string() : gpus_[0].gpuSpec().name);
     return kNvStatusOk;
 }
 
@@ -261,7 +261,7 @@ int32_t Simulator::GetFullName(NvPhysicalGpu gpu, char* name) {
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetFullName", gpu, &i); st != kNvStatusOk) return st;
     if (name == nullptr) return kNvStatusInvalidArgument;
-    CopyString(name, gpus_[i].spec().name);
+    CopyString(name, gpus_[i].gpuSpec().name);
     return kNvStatusOk;
 }
 
@@ -270,7 +270,7 @@ int32_t Simulator::GetPciIdentifiers(NvPhysicalGpu gpu, uint32_t* deviceId, uint
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetPCIIdentifiers", gpu, &i); st != kNvStatusOk) return st;
     if (!deviceId || !subSystemId || !revisionId || !extDeviceId) return kNvStatusInvalidArgument;
-    const GpuSpec& s = gpus_[i].spec();
+    const GpuSpec& s = gpus_[i].gpuSpec();
     *deviceId = (s.deviceId << 16) | kNvidiaVendorId;
     *subSystemId = s.subSystemId;
     *revisionId = s.revisionId;
@@ -282,7 +282,7 @@ int32_t Simulator::GetVbiosVersionString(NvPhysicalGpu gpu, char* text) {
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetVbiosVersionString", gpu, &i); st != kNvStatusOk) return st;
     if (text == nullptr) return kNvStatusInvalidArgument;
-    CopyString(text, gpus_[i].spec().vbios);
+    CopyString(text, gpus_[i].gpuSpec().vbios);
     return kNvStatusOk;
 }
 
@@ -290,7 +290,7 @@ int32_t Simulator::GetMemoryType(NvPhysicalGpu gpu, uint32_t* type) {
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetMemoryType", gpu, &i); st != kNvStatusOk) return st;
     if (type == nullptr) return kNvStatusInvalidArgument;
-    *type = gpus_[i].spec().memoryType;
+    *type = gpus_[i].gpuSpec().memoryType;
     return kNvStatusOk;
 }
 
@@ -298,7 +298,7 @@ int32_t Simulator::GetMemoryBusWidth(NvPhysicalGpu gpu, uint32_t* bits) {
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetMemoryBusWidth", gpu, &i); st != kNvStatusOk) return st;
     if (bits == nullptr) return kNvStatusInvalidArgument;
-    *bits = gpus_[i].spec().busWidthBits;
+    *bits = gpus_[i].gpuSpec().busWidthBits;
     return kNvStatusOk;
 }
 
@@ -374,7 +374,7 @@ int32_t Simulator::GetPstates20(NvPhysicalGpu gpu, NvPstates20V2* info) {
     bool large = !scenario_.olderDriver && Accepts(v, {kNvPstates20Ver2, kNvPstates20Ver3});
     if (!large && v != kNvPstates20Ver1) return kNvStatusIncompatibleVersion;
     const GpuModel& g = gpus_[i];
-    const GpuSpec& sp = g.spec();
+    const GpuSpec& sp = g.gpuSpec();
     const GpuState& s = g.state();
     NvPstates20V2 r{};
     r.version = v;
@@ -440,7 +440,7 @@ int32_t Simulator::SetPstates20(NvPhysicalGpu gpu, const NvPstates20V2* info) {
     bool large = !scenario_.olderDriver && Accepts(v, {kNvPstates20Ver2, kNvPstates20Ver3});
     if (!large && v != kNvPstates20Ver1) return kNvStatusIncompatibleVersion;
     GpuModel& g = gpus_[i];
-    if (!g.spec().pstatesEditable) return kNvStatusError;
+    if (!g.gpuSpec().pstatesEditable) return kNvStatusError;
     if (info->numPstates > kNvMaxPstates20 || info->numClocks > kNvMaxPstate20Clocks ||
         info->numBaseVoltages > kNvMaxPstate20BaseVoltages ||
         (large && info->overVoltage.count > kNvMaxOverVoltages)) {
@@ -497,7 +497,7 @@ int32_t Simulator::GetThermalSettings(NvPhysicalGpu gpu, uint32_t sensorIndex,
         {static_cast<int32_t>(kThermalControllerGpuInternal), kThermalSensorDefaultMinC,
          kThermalSensorDefaultMaxC,
          static_cast<int32_t>(
-             std::lround(g.spec().ambientC + (g.state().temperatureC - g.spec().ambientC) * 0.7)),
+             std::lround(g.gpuSpec().ambientC + (g.state().temperatureC - g.gpuSpec().ambientC) * 0.7)),
          8 /* board */},
     };
     std::memset(settings->sensor, 0, sizeof(settings->sensor));
@@ -550,7 +550,7 @@ int32_t Simulator::GetCoolerSettings(NvPhysicalGpu gpu, uint32_t target,
         return kNvStatusIncompatibleVersion;
     if (target != kNvCoolerTargetAll && target != 0) return kNvStatusInvalidArgument;
     const GpuModel& g = gpus_[i];
-    const GpuSpec& sp = g.spec();
+    const GpuSpec& sp = g.gpuSpec();
     NvCoolerEntryV1 e{};
     e.type = kCoolerTypeFan;
     e.controller = kCoolerControllerInternal;
@@ -609,7 +609,7 @@ int32_t Simulator::PowerTopologyGetInfo(NvPhysicalGpu gpu, NvPowerTopologyInfo* 
     if (int32_t st = GateGpu("GPU_PowerTopologyGetInfo", gpu, &i, v); st != kNvStatusOk) return st;
     if (info == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvPowerTopologyInfoVer1) return kNvStatusIncompatibleVersion;
-    const GpuSpec& sp = gpus_[i].spec();
+    const GpuSpec& sp = gpus_[i].gpuSpec();
     NvPowerTopologyInfo r{};
     r.version = v;
     r.supported = sp.powerSupported ? 1 : 0;
@@ -626,7 +626,7 @@ int32_t Simulator::PowerTopologyGetStatus(NvPhysicalGpu gpu, NvPowerTopologyStat
         return st;
     if (status == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvPowerTopologyStatusVer1) return kNvStatusIncompatibleVersion;
-    const GpuSpec& sp = gpus_[i].spec();
+    const GpuSpec& sp = gpus_[i].gpuSpec();
     if (!sp.powerSupported) return kNvStatusError;
     NvPowerTopologyStatus r{};
     r.version = v;
@@ -643,7 +643,7 @@ int32_t Simulator::PowerPoliciesGetInfo(NvPhysicalGpu gpu, NvPowerPoliciesInfo* 
     if (int32_t st = GateGpu("GPU_PowerPoliciesGetInfo", gpu, &i, v); st != kNvStatusOk) return st;
     if (info == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvPowerPoliciesInfoVer1) return kNvStatusIncompatibleVersion;
-    const GpuSpec& sp = gpus_[i].spec();
+    const GpuSpec& sp = gpus_[i].gpuSpec();
     NvPowerPoliciesInfo r{};
     r.version = v;
     r.supported = sp.powerSupported ? 1 : 0;
@@ -664,7 +664,7 @@ int32_t Simulator::PowerPoliciesGetStatus(NvPhysicalGpu gpu, NvPowerPoliciesStat
         return st;
     if (status == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvPowerPoliciesStatusVer1) return kNvStatusIncompatibleVersion;
-    if (!gpus_[i].spec().powerSupported) return kNvStatusError;
+    if (!gpus_[i].gpuSpec().powerSupported) return kNvStatusError;
     NvPowerPoliciesStatus r{};
     r.version = v;
     r.count = 1;
@@ -681,7 +681,7 @@ int32_t Simulator::PowerPoliciesSetStatus(NvPhysicalGpu gpu, const NvPowerPolici
         return st;
     if (status == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvPowerPoliciesStatusVer1) return kNvStatusIncompatibleVersion;
-    if (!gpus_[i].spec().powerSupported) return kNvStatusError;
+    if (!gpus_[i].gpuSpec().powerSupported) return kNvStatusError;
     if (status->count < 1 || status->count > kNvMaxPowerEntries) return kNvStatusInvalidArgument;
     for (uint32_t e = 0; e < status->count; ++e) {
         if (status->entries[e].policyId != kPowerPolicyId) return kNvStatusInvalidArgument;
@@ -703,7 +703,7 @@ int32_t Simulator::ThermalPoliciesGetInfo(NvPhysicalGpu gpu, NvThermalPoliciesIn
         return st;
     if (info == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvThermalPoliciesInfoVer2) return kNvStatusIncompatibleVersion;
-    const GpuSpec& sp = gpus_[i].spec();
+    const GpuSpec& sp = gpus_[i].gpuSpec();
     NvThermalPoliciesInfoV2 r{};
     r.version = v;
     r.flags = sp.thermalPoliciesSupported ? kNvThermalPoliciesSupported : 0;
@@ -723,7 +723,7 @@ int32_t Simulator::ThermalPoliciesGetStatus(NvPhysicalGpu gpu, NvThermalPolicies
         return st;
     if (status == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvThermalPoliciesStatusVer2) return kNvStatusIncompatibleVersion;
-    if (!gpus_[i].spec().thermalPoliciesSupported) return kNvStatusError;
+    if (!gpus_[i].gpuSpec().thermalPoliciesSupported) return kNvStatusError;
     NvThermalPoliciesStatusV2 r{};
     r.version = v;
     r.count = 1;
@@ -742,7 +742,7 @@ int32_t Simulator::ThermalPoliciesSetStatus(NvPhysicalGpu gpu,
         return st;
     if (status == nullptr) return kNvStatusInvalidArgument;
     if (v != kNvThermalPoliciesStatusVer2) return kNvStatusIncompatibleVersion;
-    if (!gpus_[i].spec().thermalPoliciesSupported) return kNvStatusError;
+    if (!gpus_[i].gpuSpec().thermalPoliciesSupported) return kNvStatusError;
     if (status->count < 1 || status->count > kNvMaxThermalPolicies) return kNvStatusInvalidArgument;
     for (uint32_t e = 0; e < status->count; ++e) {
         if (status->entries[e].policyId != kThermalPolicyId) return kNvStatusInvalidArgument;
@@ -822,7 +822,7 @@ std::string Simulator::StateText() const {
         const GpuModel& g = gpus_[i];
         const GpuState& s = g.state();
         const LedState& l = leds_[i].state();
-        add("gpu%zu.name = %s", i, g.spec().name.c_str());
+        add("gpu%zu.name = %s", i, g.gpuSpec().name.c_str());
         add("gpu%zu.pstate = %d", i, s.pstate);
         add("gpu%zu.load_pct = %.1f", i, s.loadPct);
         add("gpu%zu.memory_load_pct = %.1f", i, s.memoryLoadPct);

@@ -51,13 +51,13 @@ class SimHostFiles : public ::testing::Test {
 TEST_F(SimHostFiles, ReloadsTheScenarioWhenItChangesAndKeepsTheCardsState) {
     WriteScenario("load = idle\n");
     SimHost host(sim, scenario, state, [this] { return now; });
-    ASSERT_EQ(sim.Gpu(0).spec().load, LoadKind::Idle);
+    ASSERT_EQ(sim.Gpu(0).gpuSpec().load, LoadKind::Idle);
     ASSERT_EQ(sim.Gpu(0).SetClockOffset(0, 100000), kOk);
 
     WriteScenario("load = idle\ntemperature = 70\nfail GetThermalSettings -1\n");
     now += 0.05;  // polled at most every 100 ms
     host.BeforeCall();
-    EXPECT_FALSE(sim.Gpu(0).spec().forcedTemperatureC.has_value());
+    EXPECT_FALSE(sim.Gpu(0).gpuSpec().forcedTemperatureC.has_value());
     now += 0.1;
     host.BeforeCall();
     EXPECT_EQ(sim.Gpu(0).TemperatureC(), 70);
@@ -75,7 +75,7 @@ TEST_F(SimHostFiles, ReloadsTheScenarioWhenItChangesAndKeepsTheCardsState) {
     host.BeforeCall();
     EXPECT_TRUE(host.lastError().empty());
     EXPECT_TRUE(sim.scenario().failures.empty());
-    EXPECT_FALSE(sim.Gpu(0).spec().forcedTemperatureC.has_value());
+    EXPECT_FALSE(sim.Gpu(0).gpuSpec().forcedTemperatureC.has_value());
 }
 
 TEST_F(SimHostFiles, StepsTheModelByTheClock) {
