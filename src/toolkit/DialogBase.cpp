@@ -196,6 +196,15 @@ LRESULT CDialogBase::OnNcHitTest(int screenX, int screenY) {
 
 BOOL CDialogBase::OnInitDialog() {
     blend_ = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    // The skin draws the whole window: no system frame or caption may sit between the window's
+    // corner and the client area, or every control's hit test would be off by the caption height
+    // (a CAPTION line in a template adds WS_CAPTION by itself).
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    if (style & (WS_CAPTION | WS_THICKFRAME)) {
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME));
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_LAYERED);
     ComposeToScreen();
     return TRUE;

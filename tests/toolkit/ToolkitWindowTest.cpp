@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSkin.h"
+#include "dialog_ids.h"
 #include "toolkit/AdjustableSlider.h"
 #include "toolkit/Animation.h"
 #include "toolkit/ButtonEx.h"
@@ -145,6 +146,25 @@ TEST_F(Toolkit, HitTestDragsByUncoveredPartsOnly) {
     EXPECT_EQ(hit(300, 300), HTCAPTION);
     EXPECT_EQ(hit(60, 60), HTCLIENT);
     EXPECT_EQ(hit(110, 110), HTCLIENT);  // hidden control still blocks dragging
+}
+
+// The skin covers the whole window, so a control at (x, y) of the picture must be at (x, y) of
+// the client area too: no template may leave a caption or frame above it.
+TEST(SkinnedTemplates, ClientAreaStartsAtTheWindowCorner) {
+    for (UINT id : {IDD_VELMORA_MAIN, IDD_SKIN_TOOL, IDD_SKIN_LED}) {
+        SCOPED_TRACE(id);
+        CDialogBase dlg(id, g_pack.wstring(), L"bg.png", nullptr);
+        ASSERT_TRUE(dlg.CreateModeless());
+        ShowWindow(dlg.Hwnd(), SW_HIDE);
+        RECT window{};
+        GetWindowRect(dlg.Hwnd(), &window);
+        POINT origin{0, 0};
+        ClientToScreen(dlg.Hwnd(), &origin);
+        EXPECT_EQ(origin.x, window.left);
+        EXPECT_EQ(origin.y, window.top);
+        EXPECT_EQ(GetWindowLongPtrW(dlg.Hwnd(), GWL_STYLE) & WS_CAPTION, 0);
+        DestroyWindow(dlg.Hwnd());
+    }
 }
 
 TEST_F(Toolkit, DoubleClicksReachEveryEnabledShownControlWherever) {
