@@ -52,6 +52,13 @@ velmora_prepare_prefix() {
     "$VELMORA_ROOT/tools/wine-exec" wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # A crash ends the process at once instead of waiting in winedbg: the crash tests make their
+  # children crash on purpose, and a debugger that hangs would stall the run.
+  if [ ! -f "$WINEPREFIX/.velmora-no-debugger" ]; then
+    "$VELMORA_ROOT/tools/wine-exec" reg add \
+      'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+      /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1 && touch "$WINEPREFIX/.velmora-no-debugger"
+  fi
   local dll=$VELMORA_WIN_BUILD/sim/nvapi64.dll
   if [ -f "$dll" ]; then
     cp -f "$dll" "$WINEPREFIX/drive_c/windows/system32/nvapi64.dll"

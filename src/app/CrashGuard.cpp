@@ -32,16 +32,6 @@ void OnAbortSignal(int) {
     std::_Exit(3);
 }
 
-void OnPureCall() {
-    RunOnce();
-    std::_Exit(3);
-}
-
-void OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t) {
-    RunOnce();
-    std::_Exit(3);
-}
-
 }  // namespace
 
 void InstallCrashGuard(CrashAction releaseFan) {
@@ -49,8 +39,6 @@ void InstallCrashGuard(CrashAction releaseFan) {
     SetUnhandledExceptionFilter(OnUnhandledException);
     std::set_terminate(OnTerminate);
     std::signal(SIGABRT, OnAbortSignal);
-    _set_purecall_handler(OnPureCall);
-    _set_invalid_parameter_handler(OnInvalidParameter);
 }
 
 }  // namespace velmora

@@ -6,8 +6,9 @@ namespace velmora {
 
 using CrashAction = void (*)();
 
-// Installs handlers for unhandled exceptions, std::terminate, abort, pure virtual calls and
-// invalid CRT parameters. The action runs at most once, then the process ends as it would have.
+// Installs handlers for unhandled exceptions (pure virtual calls end in one too),
+// std::terminate and abort. The action runs at most once, then the process ends as it would
+// have. (The system msvcrt.dll reports invalid parameters as error codes, not as crashes.)
 void InstallCrashGuard(CrashAction releaseFan);
 
 }  // namespace velmora

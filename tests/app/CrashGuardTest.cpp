@@ -1,0 +1,160 @@
+// A process that crashes while it holds the fan at a fixed level must hand the fan back to the
+// driver before it ends. Each case runs a child copy of this program on the simulated card's
+// dll, lets it take the fan and crash in one way, then reads the card's state the child left.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/CrashGuard.h"
+#include "gpu/NvapiLoader.h"
+#include "gpu/NvidiaGpu.h"
+
+// A pure virtual call made from the base's constructor, outside the anonymous namespace so the
+// optimiser cannot resolve it to the one derived type it sees.
+struct CrashTestHolder;
+__attribute__((noipa)) void CallHold(CrashTestHolder* h);
+struct CrashTestHolder {
+    CrashTestHolder() { CallHold(this); }
+    virtual ~CrashTestHolder() = default;
+    virtual void Hold() = 0;
+};
+__attribute__((noipa)) void CallHold(CrashTestHolder* h) { h->Hold(); }
+struct FixedCrashTestHolder : CrashTestHolder {
+    void Hold() override {}
+};
+
+namespace {
+
+NvidiaGpu g_gpu;
+
+void ReleaseFan() { g_gpu.RestoreCoolerDefault(); }
+
+[[noreturn]] void Crash(const std::string& how) {
+    if (how == "access-violation") {
+        *static_cast<volatile int*>(nullptr) = 1;
+    } else if (how == "terminate") {
+        std::terminate();
+    } else if (how == "abort") {
+        std::abort();
+    } else if (how == "purecall") {
+        FixedCrashTestHolder h;
+    }
+    ExitProcess(0);  // not a crash: the test sees the fan still held
+}
+
+// The child: take the fan at a fixed 40 %, then crash.
+int RunChild(const std::string& how) {
+    // No crash dialog for the test: the process just ends.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    nvapi::NvapiEntries entries;
+    if (!LoadNvapiEntries(entries)) return 10;
+    g_gpu.Attach(entries);
+    if (!g_gpu.Initialize()) return 11;
+    velmora::InstallCrashGuard(ReleaseFan);
+    if (!g_gpu.SetCoolerLevel(40, 1)) return 12;
+    Crash(how);
+}
+
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+std::string ReadState(const std::wstring& path, const std::string& key) {
+    std::ifstream in{std::filesystem::path(path)};
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string k = line.substr(0, eq);
+        while (!k.empty() && k.back() == ' ') k.pop_back();
+        if (k != key) continue;
+        std::string v = line.substr(eq + 1);
+        while (!v.empty() && v.front() == ' ') v.erase(v.begin());
+        return v;
+    }
+    return "";
+}
+
+struct ChildResult {
+    DWORD exitCode = 0;
+    std::string policy;
+    std::string level;
+};
+
+ChildResult RunCrashingChild(const std::string& how) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring state = std::wstring(temp) + L"velmora-crash-" + Widen(how) + L"-" +
+                               std::to_wstring(GetCurrentProcessId()) + L".state";
+    DeleteFileW(state.c_str());
+    SetEnvironmentVariableW(L"VELMORA_SIM_STATE", state.c_str());
+    SetEnvironmentVariableW(L"VELMORA_SIM_SCENARIO", nullptr);
+
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --crash-child " + Widen(how);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ChildResult result;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+        ADD_FAILURE() << "cannot start the child: " << GetLastError();
+        return result;
+    }
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 99);
+        ADD_FAILURE() << "the child did not end";
+    }
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    result.policy = ReadState(state, "gpu0.cooler_policy");
+    result.level = ReadState(state, "gpu0.cooler_set_level");
+    DeleteFileW(state.c_str());
+    SetEnvironmentVariableW(L"VELMORA_SIM_STATE", nullptr);
+    return result;
+}
+
+int PolicyOf(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 0)); }
+
+class CrashWhileHoldingTheFan : public testing::TestWithParam<const char*> {};
+
+TEST_P(CrashWhileHoldingTheFan, HandsTheFanBackToTheDriver) {
+    const ChildResult r = RunCrashingChild(GetParam());
+    EXPECT_NE(r.exitCode, 0u) << "the child ended normally: it did not crash";
+    ASSERT_FALSE(r.policy.empty()) << "the child left no card state";
+    EXPECT_EQ(PolicyOf(r.policy), 0x20) << "fan left in policy " << r.policy;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKindOfCrash, CrashWhileHoldingTheFan,
+                         testing::Values("access-violation", "terminate", "abort", "purecall"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (c == '-') c = '_';
+                             return name;
+                         });
+
+// The fixture itself: a child that does not crash leaves the fan held, so the cases above do
+// prove the guard and not some other restore.
+TEST(CrashGuardFixture, AChildThatDoesNotCrashLeavesTheFanHeld) {
+    const ChildResult r = RunCrashingChild("none");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(PolicyOf(r.policy), 0x1);
+    EXPECT_EQ(r.level, "40");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--crash-child") == 0) return RunChild(argv[2]);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
