@@ -127,8 +127,6 @@ class VelmoraRun:
             if not self.wait_exit(10):
                 self.proc.kill()
                 self.proc.wait(10)
-        # Any window the run left (a message box of a dying process) must not outlive it.
-        subprocess.run(["xdotool", "search", "--name", "^Velmora$"], capture_output=True)
         shutil.rmtree(self.root, ignore_errors=True)
 
     # --- windows -----------------------------------------------------------------------
@@ -167,7 +165,7 @@ class VelmoraRun:
         return path
 
     def pixel(self, path, x, y):
-        out = subprocess.run(["convert", path, "-format", "%[pixel:p{%d,%d}]" % (x, y), "info:-"],
+        out = subprocess.run(["convert", path, "-format", "%%[pixel:p{%d,%d}]" % (x, y), "info:-"],
                              capture_output=True, text=True, check=True)
         return out.stdout.strip()
 

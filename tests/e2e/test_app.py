@@ -1,8 +1,10 @@
 """End-to-end tests of the running program on the simulated card."""
 
 import os
+import shutil
 import struct
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -83,11 +85,18 @@ def bar_height(run, shot, gauge):
     return lit
 
 
+def rgb(pixel):
+    """(r, g, b) of an ImageMagick pixel text such as "srgb(4,155,242)"."""
+    inside = pixel[pixel.index("(") + 1:pixel.index(")")]
+    return tuple(int(float(c.rstrip("%"))) for c in inside.split(",")[:3])
+
+
 class RunningProgram(E2ECase):
     def test_gauges_show_the_cards_readings_and_follow_the_load(self):
-        run = self.launch(config_xml=config(left=0), scenario=scenario(load=10))
+        run = self.launch(config_xml=config(left=0), scenario=scenario(load=2))
         self.assertTrue(run.wait_window(), "main window did not appear")
-        self.assertTrue(run.wait_state(lambda s: graphics_mhz(s) > 0))
+        # Nearly idle, the card settles in its lowest performance state.
+        self.assertTrue(run.wait_state(lambda s: s.get("gpu0.pstate") == "8"), run.state())
         time.sleep(2.5)
         low_clock = graphics_mhz(run.state())
         low = bar_height(run, run.screenshot("gauges-low.png"), LEFT_GAUGE)
@@ -123,6 +132,21 @@ class RunningProgram(E2ECase):
                                  capture_output=True, text=True).stdout.split()
         self.assertLessEqual(len(windows), 1)
         self.assertTrue(run.running())
+
+    def test_started_from_another_folder_it_finds_its_skin_and_settings(self):
+        elsewhere = tempfile.mkdtemp(prefix="velmora-elsewhere-")
+        try:
+            run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=50),
+                              start_in=elsewhere)
+            self.assertTrue(run.wait_window(), "main window did not appear")
+            # The settings beside the program were read: the curve took the fan.
+            self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 50)))
+            # The skin beside the program was loaded: its bar colour is on the screen.
+            time.sleep(1.5)
+            self.assertGreater(bar_height(run, run.screenshot("elsewhere.png"), LEFT_GAUGE), 10)
+            self.assertEqual(os.listdir(elsewhere), [], "files written into the start folder")
+        finally:
+            shutil.rmtree(elsewhere, ignore_errors=True)
 
     def test_a_missing_skin_pack_is_reported_and_the_program_ends(self):
         run = self.launch(config_xml=config(), skins=False)
@@ -164,16 +188,22 @@ class FanControlOfTheRunningProgram(E2ECase):
             with self.subTest(way=name):
                 run = self.launch(config_xml=config(enable_fan=1),
                                   scenario=scenario(temperature=60))
-                self.assertTrue(run.wait_window())
-                self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
-                leave(run)
-                self.assertTrue(run.wait_exit(20), "program did not end")
-                self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+                try:
+                    self.assertTrue(run.wait_window())
+                    self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
+                    leave(run)
+                    self.assertTrue(run.wait_exit(20), "program did not end")
+                    self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+                finally:
+                    # The next way needs the single instance free.
+                    run.stop()
 
 
 class ScreenshotHotkey(E2ECase):
     VK_F11 = 0x7A
-    CTRL_ALT = 2 | 4
+    # Stored modifier bits: 1 Shift, 2 Ctrl, 4 Alt. (Ctrl+Alt+F-keys are the X server's own
+    # console switches and never reach a program.)
+    CTRL_SHIFT = 1 | 2
 
     def test_the_hotkey_writes_a_bitmap_of_the_whole_screen(self):
         run_folder = os.path.join(self._outcome_dir(), "shots")
@@ -181,11 +211,15 @@ class ScreenshotHotkey(E2ECase):
         target = os.path.join(run_folder, "Velmora.bmp")
         if os.path.exists(target):
             os.remove(target)
-        run = self.launch(config_xml=config(hotkey=(self.VK_F11, self.CTRL_ALT),
+        run = self.launch(config_xml=config(hotkey=(self.VK_F11, self.CTRL_SHIFT),
                                             shot_folder=harness.wine_path(run_folder)))
         self.assertTrue(run.wait_window())
         time.sleep(1)
-        run.key("ctrl+alt+F11")
+        # Wine hears the keyboard through its own windows: the pointer rests on the main window.
+        rect = run.window_rect()
+        subprocess.run(["xdotool", "mousemove", "--sync", str(rect[0] + 200), str(rect[1] + 200)],
+                       check=True)
+        run.key("ctrl+shift+F11")
         self.assertTrue(wait_until(lambda: os.path.exists(target) and os.path.getsize(target) > 54,
                                    15))
         time.sleep(0.5)
@@ -199,6 +233,13 @@ class ScreenshotHotkey(E2ECase):
         screen = subprocess.run(["xdpyinfo"], capture_output=True, text=True).stdout
         dims = [l for l in screen.splitlines() if "dimensions:" in l][0].split()[1]
         self.assertEqual("x".join(identify), dims)
+        # Rows and colours in the right order: the foot of the left gauge's bar (lit in the
+        # skin's blue whenever the card runs) has the colour the screen shows there.
+        x, y = rect[0] + 56, rect[1] + 325
+        on_screen = rgb(run.pixel(run.screenshot("hotkey-screen.png"), x, y))
+        in_file = rgb(run.pixel(target, x, y))
+        self.assertTrue(all(abs(a - b) <= 12 for a, b in zip(on_screen, in_file)),
+                        (on_screen, in_file))
 
     def _outcome_dir(self):
         return os.environ.get("VELMORA_SHOT_DIR") or "/tmp"
