@@ -22,10 +22,6 @@ constexpr float kLeftLabelX = 74;
 constexpr float kRightLabelX = 372;
 constexpr float kLabelY[5] = {319, 255, 192, 132, 69};
 
-
-
-
-
 HICON LoadSizedIcon(int resourceId, int metricX, int metricY) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                                          IMAGE_ICON, GetSystemMetrics(metricX),
@@ -175,6 +171,11 @@ void CVelmoraDlg::RefreshBothGauges() {
     RefreshGauge(false, rightSource);
 }
 
+void CVelmoraDlg::RefreshTick() {
+    RefreshBothGauges();
+    RepaintNow();
+}
+
 // ---- skin --------------------------------------------------------------------------------------
 
 void CVelmoraDlg::SetSkinIcons(SkinKind kind) {
@@ -307,8 +308,7 @@ void CVelmoraDlg::ExitProgram() {
 
 void CVelmoraDlg::OnTimer(UINT_PTR timerId) {
     if (timerId == kRefreshTimerId) {
-        RefreshBothGauges();
-        RepaintNow();
+        RefreshTick();
     } else if (timerId == kFanTimerId && fan_.fanControlState != 0) {
         RunFanCurve();
     }

@@ -56,6 +56,8 @@ public:
     // side true = the left gauge.
     void SetGaugeRange(bool left, int source);
     void RefreshGauge(bool left, int source);
+    // One tick of the one-second refresh: both readings, then one composition.
+    void RefreshTick();
 
     // Automatic fan control.
     void ApplyFanControlState();
