@@ -15,7 +15,9 @@ void CAnimation::SetInterval(UINT ms) {
 
 void CAnimation::OnTimer() {
     frame_ = frame_ + 1 >= frameCount_ ? 0 : frame_ + 1;
-    RepaintWindow();
+    // Four frames a second: only the animation's own area (and what changed meanwhile) is
+    // composed again, not the whole window.
+    RepaintOwnArea();
 }
 
 void CAnimation::Draw(Gdiplus::Graphics& g) {

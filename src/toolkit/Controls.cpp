@@ -70,6 +70,14 @@ void CControls::RepaintWindow() const {
     if (dialog_) dialog_->RepaintNow();
 }
 
+void CControls::RepaintOwnArea() const {
+    if (dialog_) dialog_->RepaintRect(PaintBounds());
+}
+
+void CControls::MarkChanged() const {
+    if (dialog_) dialog_->MarkDirty(PaintBounds());
+}
+
 void CControls::LoadPictures(SkinPackReader& pack) {
     if (!imageName_.empty()) first_.Load(pack, imageName_);
     if (!secondImageName_.empty()) second_.Load(pack, secondImageName_);

@@ -77,6 +77,8 @@ class CControls {
     }
 
     const RECT& Rect() const { return rect_; }
+    // Everything Draw may touch; controls that draw beyond their rectangle widen it.
+    virtual RECT PaintBounds() const { return rect_; }
     int Id() const { return id_; }
     bool IsEnabled() const { return enabled_; }
     bool IsShown() const { return showState_ == kShown; }
@@ -101,6 +103,10 @@ class CControls {
     SkinFonts* Fonts() const;
     // Re-composes the whole dialog at once.
     void RepaintWindow() const;
+    // Re-composes this control's area (and any area marked dirty) at once.
+    void RepaintOwnArea() const;
+    // This control looks different now: the next composition, whole or partial, redraws it.
+    void MarkChanged() const;
 
     SkinPicture first_;
     SkinPicture second_;

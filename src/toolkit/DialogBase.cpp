@@ -4,6 +4,7 @@
 #include "toolkit/GdiplusIncludes.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "toolkit/Controls.h"
 #include "toolkit/SkinDraw.h"
@@ -11,40 +12,6 @@
 
 namespace velmora {
 namespace {
-
-// Screen-compatible memory DC with a top-down 32-bit premultiplied DIB selected into it.
-class OffscreenSurface {
-  public:
-    OffscreenSurface(HDC screen, int width, int height) {
-        dc_ = CreateCompatibleDC(screen);
-        if (!dc_ || width <= 0 || height <= 0) return;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
-    }
-    ~OffscreenSurface() {
-        if (old_) SelectObject(dc_, old_);
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
-    }
-    OffscreenSurface(const OffscreenSurface&) = delete;
-    OffscreenSurface& operator=(const OffscreenSurface&) = delete;
-    bool Ok() const { return bits_ != nullptr; }
-    HDC Dc() const { return dc_; }
-    BYTE* Bits() const { return static_cast<BYTE*>(bits_); }
-
-  private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    void* bits_ = nullptr;
-};
 
 class ScreenDc {
   public:
@@ -61,6 +28,45 @@ class ScreenDc {
 };
 
 }  // namespace
+
+// Screen-compatible memory DC with a top-down 32-bit premultiplied DIB selected into it.
+class LayeredSurface {
+  public:
+    LayeredSurface(HDC screen, int width, int height) : width_(width), height_(height) {
+        dc_ = CreateCompatibleDC(screen);
+        if (!dc_ || width <= 0 || height <= 0) return;
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+    }
+    ~LayeredSurface() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    LayeredSurface(const LayeredSurface&) = delete;
+    LayeredSurface& operator=(const LayeredSurface&) = delete;
+    bool Ok() const { return bits_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    uint32_t* Row(int y) const { return static_cast<uint32_t*>(bits_) + size_t(y) * width_; }
+    BYTE* Bits() const { return static_cast<BYTE*>(bits_); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+  private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
+    int width_;
+    int height_;
+};
 
 CDialogBase::CDialogBase(UINT templateId, std::wstring_view skinPackFile,
                          std::wstring_view backgroundName, HWND parent)
@@ -111,6 +117,7 @@ bool CDialogBase::LoadSkin(std::wstring_view skinPackFile, bool redraw, bool rel
         background_.Release();
         for (CControls* c : controls_) c->ReleasePictures();
     }
+    ForgetBackgroundPixels();
     background_.Load(pack, backgroundName_);
     for (size_t i = 0; i < controls_.size(); ++i) controls_[i]->LoadPictures(pack);
     pack.Close();
@@ -143,27 +150,113 @@ bool CDialogBase::RenderTo(Gdiplus::Bitmap& target) {
     return true;
 }
 
-bool CDialogBase::ComposeToScreen() {
+const std::vector<uint32_t>* CDialogBase::BackgroundPixels() {
+    if (!backgroundPixelsTried_) {
+        backgroundPixelsTried_ = true;
+        Gdiplus::Bitmap* bg = background_.Image();
+        if (!bg) return nullptr;
+        const int w = static_cast<int>(bg->GetWidth()), h = static_cast<int>(bg->GetHeight());
+        Gdiplus::Rect all(0, 0, w, h);
+        Gdiplus::BitmapData data{};
+        if (w <= 0 || h <= 0 ||
+            bg->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
+                Gdiplus::Ok)
+            return nullptr;
+        backgroundPixels_.resize(size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(&backgroundPixels_[size_t(y) * w],
+                        static_cast<const BYTE*>(data.Scan0) + ptrdiff_t(y) * data.Stride,
+                        size_t(w) * 4);
+        bg->UnlockBits(&data);
+        backgroundWidth_ = w;
+        backgroundHeight_ = h;
+    }
+    return backgroundPixels_.empty() ? nullptr : &backgroundPixels_;
+}
+
+void CDialogBase::ForgetBackgroundPixels() {
+    backgroundPixels_.clear();
+    backgroundPixels_.shrink_to_fit();
+    backgroundWidth_ = backgroundHeight_ = 0;
+    backgroundPixelsTried_ = false;
+    frameValid_ = false;
+}
+
+void CDialogBase::ClearArea(const RECT& a) {
+    for (int y = a.top; y < a.bottom; ++y)
+        std::memset(surface_->Row(y) + a.left, 0, size_t(a.right - a.left) * 4);
+}
+
+void CDialogBase::CopyBackground(const RECT& a) {
+    const std::vector<uint32_t>* px = BackgroundPixels();
+    if (!px) return;
+    const int right = std::min<int>(a.right, backgroundWidth_);
+    const int bottom = std::min<int>(a.bottom, backgroundHeight_);
+    if (right <= a.left) return;
+    for (int y = a.top; y < bottom; ++y)
+        std::memcpy(surface_->Row(y) + a.left, &(*px)[size_t(y) * backgroundWidth_ + a.left],
+                    size_t(right - a.left) * 4);
+}
+
+bool CDialogBase::ComposeToScreen(const RECT* dirty) {
     if (!hwnd_) return false;
     RECT wr;
     if (!GetWindowRect(hwnd_, &wr)) return false;
     const int w = RectWidth(wr), h = RectHeight(wr);
     ScreenDc screen;
-    OffscreenSurface surface(screen.Get(), w, h);
-    if (!surface.Ok()) return false;
+    if (!surface_ || surface_->Width() != w || surface_->Height() != h) {
+        surface_.reset();
+        frameValid_ = false;
+        auto fresh = std::make_unique<LayeredSurface>(screen.Get(), w, h);
+        if (!fresh->Ok()) return false;
+        surface_ = std::move(fresh);
+    }
+
+    const RECT whole{0, 0, w, h};
+    RECT area = whole;
+    const bool partial = dirty && frameValid_;
+    if (partial) {
+        UnionRect(&area, dirty, &pendingDirty_);
+        IntersectRect(&area, &area, &whole);
+        if (IsRectEmpty(&area)) return true;
+    }
+    pendingDirty_ = RECT{0, 0, 0, 0};
+
+    ++compositions_;
+    ClearArea(area);
+    const bool copied = BackgroundPixels() != nullptr;
+    if (copied) CopyBackground(area);
     {
         // The DIB's pixels, seen by GDI+ as premultiplied ARGB, as the layered window wants.
-        Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB, surface.Bits());
+        Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB, surface_->Bits());
         Gdiplus::Graphics g(&canvas);
         if (g.GetLastStatus() != Gdiplus::Ok) return false;
-        g.Clear(Gdiplus::Color(0, 0, 0, 0));
-        Compose(g);
+        if (partial) g.SetClip(Gdiplus::Rect(area.left, area.top, RectWidth(area), RectHeight(area)));
+        if (!copied) {
+            if (Gdiplus::Bitmap* bg = background_.Image())
+                DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
+                              static_cast<int>(bg->GetHeight()));
+        }
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            CControls* c = controls_[i];
+            if (!c->IsShown()) continue;
+            RECT bounds = c->PaintBounds(), overlap;
+            if (partial && !IntersectRect(&overlap, &bounds, &area)) continue;
+            c->Draw(g);
+        }
         g.Flush(Gdiplus::FlushIntentionSync);
     }
+    frameValid_ = true;
+
     POINT dst{wr.left, wr.top};
     SIZE size{w, h};
     POINT src{0, 0};
-    return UpdateLayeredWindow(hwnd_, screen.Get(), &dst, &size, surface.Dc(), &src, 0, &blend_,
+    if (partial) {
+        UPDATELAYEREDWINDOWINFO info{sizeof info, screen.Get(), &dst, &size, surface_->Dc(),
+                                     &src, 0, &blend_, ULW_ALPHA, &area};
+        if (UpdateLayeredWindowIndirect(hwnd_, &info)) return true;
+    }
+    return UpdateLayeredWindow(hwnd_, screen.Get(), &dst, &size, surface_->Dc(), &src, 0, &blend_,
                                ULW_ALPHA) != FALSE;
 }
 
@@ -171,8 +264,28 @@ void CDialogBase::RepaintNow() {
     if (hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) ComposeToScreen();
 }
 
+void CDialogBase::RepaintRect(const RECT& area) {
+    if (hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) ComposeToScreen(&area);
+}
+
+bool CDialogBase::ReadFrame(std::vector<uint32_t>& pixels, int& width, int& height) const {
+    if (!surface_ || !frameValid_) return false;
+    width = surface_->Width();
+    height = surface_->Height();
+    pixels.assign(surface_->Row(0), surface_->Row(0) + size_t(width) * height);
+    return true;
+}
+
+void CDialogBase::MarkDirty(const RECT& area) {
+    if (IsRectEmpty(&pendingDirty_))
+        pendingDirty_ = area;
+    else
+        UnionRect(&pendingDirty_, &pendingDirty_, &area);
+}
+
 void CDialogBase::DropDecodedPictures() {
     background_.DropDecoded();
+    ForgetBackgroundPixels();
     for (CControls* c : controls_) c->DropDecodedPictures();
 }
 

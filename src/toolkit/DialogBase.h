@@ -1,9 +1,12 @@
 // The skinned dialog: a borderless per-pixel-alpha layered window made of the skin's background
-// picture and windowless controls, composed off-screen and pushed whole.
+// picture and windowless controls, composed off-screen and pushed to the screen. The composed
+// frame is kept, so a change confined to one area (an animation frame) recomposes that area only.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +23,7 @@ class Bitmap;
 namespace velmora {
 
 class CControls;
+class LayeredSurface;
 
 class CDialogBase {
   public:
@@ -55,10 +59,18 @@ class CDialogBase {
     void Compose(Gdiplus::Graphics& g);
     // Composes into a bitmap (tests, previews).
     bool RenderTo(Gdiplus::Bitmap& target);
-    // Composes off-screen and pushes the result to the layered window.
-    bool ComposeToScreen();
-    // Every repaint request of a control ends here: a full composition, at once.
+    // Composes off-screen and pushes the result to the layered window: the whole window, or
+    // only `dirty` (client coordinates) plus whatever MarkDirty collected, on the kept frame.
+    bool ComposeToScreen(const RECT* dirty = nullptr);
+    // A full composition, at once.
     void RepaintNow();
+    // Recomposes `area` (and the areas marked dirty) at once; the rest of the frame stays.
+    void RepaintRect(const RECT& area);
+    // Remembers an area whose look changed without a repaint; the next composition covers it.
+    void MarkDirty(const RECT& area);
+    // The frame last pushed to the layered window (premultiplied ARGB, top-down); false before
+    // the first composition.
+    bool ReadFrame(std::vector<uint32_t>& pixels, int& width, int& height) const;
     // Forgets the decoded pictures (they are decoded again when next drawn).
     void DropDecodedPictures();
     int CompositionCount() const { return compositions_; }
@@ -117,6 +129,20 @@ class CDialogBase {
     POINT pressPoint_{0, 0};
     BLENDFUNCTION blend_{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     int compositions_ = 0;
+
+    // The composed frame of the layered window, kept between compositions.
+    void ClearArea(const RECT& area);
+    void CopyBackground(const RECT& area);
+    const std::vector<uint32_t>* BackgroundPixels();
+    void ForgetBackgroundPixels();
+    std::unique_ptr<LayeredSurface> surface_;
+    bool frameValid_ = false;
+    RECT pendingDirty_{0, 0, 0, 0};
+    // The background's premultiplied pixels: drawn first onto a cleared frame, it is a copy.
+    std::vector<uint32_t> backgroundPixels_;
+    int backgroundWidth_ = 0;
+    int backgroundHeight_ = 0;
+    bool backgroundPixelsTried_ = false;
 };
 
 }  // namespace velmora

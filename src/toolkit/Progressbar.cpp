@@ -1,5 +1,7 @@
 #include "toolkit/Progressbar.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "toolkit/GaugeScale.h"
@@ -19,8 +21,46 @@ void CProgressbar::SetRange(float minimum, float maximum) {
 }
 
 void CProgressbar::SetTitle(std::wstring_view title, int points) {
+    const int adjusted = DpiAdjustedPoints(points);
+    if (title_ == title && fontPoints_ == adjusted) return;
     title_ = title;
-    fontPoints_ = DpiAdjustedPoints(points);
+    fontPoints_ = adjusted;
+    MarkChanged();
+}
+
+void CProgressbar::SetValue(float value) {
+    if (value == value_) return;
+    MarkChanged();  // where the old bar and value were drawn
+    value_ = value;
+    MarkChanged();
+}
+
+namespace {
+void Include(RECT& r, float x, float y, float w, float h) {
+    const RECT part{static_cast<LONG>(std::floor(x)), static_cast<LONG>(std::floor(y)),
+                    static_cast<LONG>(std::ceil(x + w)), static_cast<LONG>(std::ceil(y + h))};
+    UnionRect(&r, &r, &part);
+}
+}  // namespace
+
+RECT CProgressbar::PaintBounds() const {
+    const int L = rect_.left, T = rect_.top, R = rect_.right, B = rect_.bottom;
+    const float W = float(R - L);
+    RECT r = rect_;
+    // The value rides on the bar (which is not clamped: a value above the range rises higher).
+    const int top = B - GaugeFillHeight(B - T, value_, minimum_, maximum_);
+    const int textTop = std::min(top, T) - 10;
+    Include(r, float(L - 10), float(textTop), W + 20.f, float(std::max(top, B) - textTop));
+    Include(r, TitleX(), float(T - 30), W + 100.f, 20.f);
+    for (const FloatRect& l : labelRects_) Include(r, l.x, l.y, l.width, l.height);
+    // Anti-aliased text may spill a pixel.
+    InflateRect(&r, 2, 2);
+    return r;
+}
+
+float CProgressbar::TitleX() const {
+    const bool titleLeft = imageName_.find(L"left") != std::wstring::npos;
+    return float(titleLeft ? rect_.left - 25 : rect_.left - 70);
 }
 
 void CProgressbar::Draw(Gdiplus::Graphics& g) {
@@ -41,8 +81,7 @@ void CProgressbar::Draw(Gdiplus::Graphics& g) {
                  Gdiplus::RectF(float(L - 10), float(B - h - 10), float(W + 20), 10.f), center,
                  center);
 
-    const bool titleLeft = imageName_.find(L"left") != std::wstring::npos;
-    const float titleX = float(titleLeft ? L - 25 : L - 70);
+    const float titleX = TitleX();
     DrawSkinText(g, Fonts(), title_, pts, text,
                  Gdiplus::RectF(titleX, float(T - 30), float(W + 100), 20.f), center, center);
 

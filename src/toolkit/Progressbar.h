@@ -21,7 +21,8 @@ class CProgressbar : public CControls {
     void SetLabelRects(const std::array<FloatRect, 5>& rects) { labelRects_ = rects; }
     // Stores the range, resets the value to the minimum and renews the labels (no repaint).
     void SetRange(float minimum, float maximum);
-    void SetValue(float value) { value_ = value; }
+    // No repaint; a new value is drawn by the next composition of the window or of any area.
+    void SetValue(float value);
     void SetBarColor(uint32_t argb) { barColor_ = argb; }
     // The title and the font size of all the gauge's text (points, DPI-adjusted).
     void SetTitle(std::wstring_view title, int points);
@@ -32,8 +33,12 @@ class CProgressbar : public CControls {
     int FontPoints() const { return fontPoints_; }
 
     void Draw(Gdiplus::Graphics& g) override;
+    // The bar, the value riding on it, the title above and the scale labels beside it.
+    RECT PaintBounds() const override;
 
   private:
+    float TitleX() const;
+
     std::array<FloatRect, 5> labelRects_{};
     std::array<std::wstring, 5> labels_{};
     float maximum_ = 100;

@@ -1,4 +1,6 @@
 // Skinned dialog and controls on a real (hidden) layered window, driven by mouse messages.
+#include <array>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "TestSkin.h"
@@ -458,6 +460,62 @@ TEST_F(Toolkit, AnimationWrapsAfterTheLastFrame) {
     eye.Enable(false);
     dlg->Tick(CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 0);
+    eye.StopTimer(CAnimation::kTimerId);
+}
+
+// An animation frame recomposes only its own area plus what changed meanwhile; the frame on
+// the screen must still be exactly what a whole composition gives.
+TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
+    CAnimation eye;
+    // Below the gauge: the recomposed area (a bounding box) must not reach above the gauge.
+    eye.Create(dlg.get(), RECT{300, 320, 320, 340}, L"eye.png", L"", 3010);
+    eye.SetFrameCount(13);
+    CButtonEx button;
+    button.Create(dlg.get(), kButton, L"btn.png", L"", 1);
+    CProgressbar gauge;
+    gauge.Create(dlg.get(), RECT{200, 100, 210, 300}, L"", L"", 3020);
+    gauge.SetRange(0, 100);
+    std::array<FloatRect, 5> labels;
+    for (int i = 0; i < 5; ++i) labels[i] = FloatRect{215, 290.f - 45 * i, 30, 10};
+    gauge.SetLabelRects(labels);
+    gauge.SetBarColor(0xFF3080F0);
+    gauge.SetTitle(L"GPU load,%", 7);
+    Load();
+    dlg->RepaintNow();
+
+    auto frame = [&] {
+        std::vector<uint32_t> px;
+        int w = 0, h = 0;
+        EXPECT_TRUE(dlg->ReadFrame(px, w, h));
+        return px;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"a frame of the animation alone", [] {}},
+        {"a gauge value set between frames", [&] { gauge.SetValue(80); }},
+        {"the gauge falls again", [&] { gauge.SetValue(20); }},
+        {"a value above the range", [&] { gauge.SetValue(130); }},
+        {"and back into it", [&] { gauge.SetValue(40); }},
+        {"a new title", [&] { gauge.SetTitle(L"Fan Speed,%", 7); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        const int before = dlg->CompositionCount();
+        step.change();
+        dlg->Tick(CAnimation::kTimerId);  // partial
+        EXPECT_EQ(dlg->CompositionCount(), before + 1);
+        const std::vector<uint32_t> partial = frame();
+        dlg->RepaintNow();  // whole
+        const std::vector<uint32_t> whole = frame();
+        ASSERT_EQ(partial.size(), whole.size());
+        size_t differing = 0;
+        for (size_t i = 0; i < whole.size(); ++i) differing += partial[i] != whole[i];
+        EXPECT_EQ(differing, 0u);
+    }
+    dlg->TakeCommands();
     eye.StopTimer(CAnimation::kTimerId);
 }
 
