@@ -28,5 +28,11 @@ for i in 1 2 3; do
   import -window root "$shots/velmora-$i.png"
   velmora_log "screenshot $shots/velmora-$i.png"
 done
+# Closed the way a user would (WM_CLOSE), so the fan is handed back; killed only if it hangs.
+"$VELMORA_ROOT/tools/wine-exec" taskkill /im Velmora.exe >/dev/null 2>&1 || true
+for _ in $(seq 50); do
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.2
+done
 kill "$app" 2>/dev/null || true
 wineserver -k 2>/dev/null || true
