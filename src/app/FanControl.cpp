@@ -36,6 +36,8 @@ void FanControl::ApplyFanControlState(const std::function<bool(FanConfigValues&)
 }
 
 void FanControl::RunFanCurve() {
+    // A tick already queued when the exit began must not take the fan back from the driver.
+    if (handedBackForExit_) return;
     int32_t temperature = 0;
     if (!device_.ReadTemperature(temperature)) {
         // No temperature, no level: and after a few such ticks the driver's own control is
@@ -56,7 +58,14 @@ void FanControl::RunFanCurve() {
 bool FanControl::SaveFanStateOnExit(const std::function<bool(bool)>& storeEnableFan) {
     const bool stored = storeEnableFan && storeEnableFan(fanAutoStart);
     // Whatever held the fan in this run (the curve, or a fixed level from the clock window),
-    // nothing will drive it once the program is gone: the driver takes it back.
+    // nothing will drive it once the program is gone: the driver takes it back. The curve stops
+    // first, so no tick between now and the end of the process (an ending session gives no
+    // time limit) sets a level again.
+    if (fanTimerRunning) {
+        timer_.Stop();
+        fanTimerRunning = false;
+    }
+    handedBackForExit_ = true;
     device_.RestoreDefault();
     return stored;
 }

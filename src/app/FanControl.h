@@ -86,6 +86,8 @@ private:
     FanTimer& timer_;
     int failedReads_ = 0;
     bool releasedForFailedReads_ = false;
+    // Set by SaveFanStateOnExit: from then on nothing in this run drives the fan again.
+    bool handedBackForExit_ = false;
 };
 
 }  // namespace velmora

@@ -207,5 +207,19 @@ TEST_F(FanControlTest, ExitStoresTheAutoStartChoiceAndHandsTheFanBack) {
     }
 }
 
+TEST_F(FanControlTest, AfterTheExitNoTickTakesTheFanAgain) {
+    SwitchOn(kLineCurve);
+    card.temperature = 60;
+    fan.RunFanCurve();
+    ASSERT_FALSE(card.automatic);
+    fan.SaveFanStateOnExit([](bool) { return true; });
+    EXPECT_FALSE(timer.running);
+    EXPECT_TRUE(card.automatic);
+    const size_t written = card.levels.size();
+    fan.RunFanCurve();  // a tick that was already queued
+    EXPECT_EQ(card.levels.size(), written);
+    EXPECT_TRUE(card.automatic);
+}
+
 }  // namespace
 }  // namespace velmora

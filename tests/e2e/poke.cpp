@@ -16,7 +16,7 @@ HWND FindMainWindow() { return FindWindowW(nullptr, L"Velmora"); }
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|syscmd-close|"
+                 "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
                  "syscmd-minimize|syscmd-restore|command ID\n");
     return 2;
 }
@@ -47,6 +47,13 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(w, kTrayCallback, kTrayIconId, WM_RBUTTONUP);
     } else if (std::wcscmp(verb, L"close") == 0) {
         PostMessageW(w, WM_CLOSE, 0, 0);
+    } else if (std::wcscmp(verb, L"endsession") == 0) {
+        // What the system sends at log-off: the query, then the end itself.
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                            &answer);
+        SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                            &answer);
     } else if (std::wcscmp(verb, L"syscmd-close") == 0) {
         PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (std::wcscmp(verb, L"syscmd-minimize") == 0) {

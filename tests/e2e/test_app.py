@@ -199,6 +199,18 @@ class FanControlOfTheRunningProgram(E2ECase):
                     run.stop()
 
 
+    def test_the_end_of_the_session_hands_the_fan_back_for_good(self):
+        run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=60))
+        self.assertTrue(run.wait_window())
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
+        run.poke("endsession")
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_AUTO, 10))
+        # The system may take its time to end the process: the curve must not take the fan
+        # back meanwhile (it ticks every 250 ms here).
+        time.sleep(2)
+        self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+
+
 class ScreenshotHotkey(E2ECase):
     VK_F11 = 0x7A
     # Stored modifier bits: 1 Shift, 2 Ctrl, 4 Alt. (Ctrl+Alt+F-keys are the X server's own
