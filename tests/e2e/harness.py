@@ -156,6 +156,46 @@ class VelmoraRun:
         subprocess.run(["xdotool", "click", str(button)], check=True)
         time.sleep(0.3)
 
+    # --- the notification area (wine's system tray window) ----------------------------------
+    def tray_icon_point(self):
+        """Screen point of the first icon in wine's system tray window, or None."""
+        def find():
+            out = subprocess.run(["xdotool", "search", "--name", "^Wine System Tray$"],
+                                 capture_output=True, text=True).stdout.split()
+            return out[0] if out else None
+        tray = wait_until(find, 10)
+        if not tray:
+            return None
+        geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", tray],
+                             capture_output=True, text=True).stdout
+        g = dict(line.split("=", 1) for line in geo.split())
+        return int(g["X"]) + 8, int(g["Y"]) + 10
+
+    def _point_at_tray_icon(self):
+        x, y = self.tray_icon_point()
+        # A motion first: the tray window acts on the pointer it has seen moving in.
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x - 1), str(y)], check=True)
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+        time.sleep(0.4)
+        return x, y
+
+    def tray_double_click(self):
+        self._point_at_tray_icon()
+        subprocess.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"], check=True)
+
+    def tray_menu_choose(self, index):
+        """Right-clicks the tray icon and clicks item `index` of the menu that opens at the
+        pointer (items about 18 pixels high)."""
+        x, y = self._point_at_tray_icon()
+        subprocess.run(["xdotool", "mousedown", "3"], check=True)
+        time.sleep(0.15)
+        subprocess.run(["xdotool", "mouseup", "3"], check=True)
+        time.sleep(1.0)
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x + 30), str(y + 10 + 18 * index)],
+                       check=True)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+
     def key(self, combo):
         subprocess.run(["xdotool", "key", combo], check=True)
 

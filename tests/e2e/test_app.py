@@ -116,7 +116,9 @@ class RunningProgram(E2ECase):
         for _ in range(6):
             self.assertFalse(run.window_visible())
             time.sleep(0.5)
-        run.poke("tray-dblclick")
+        # The icon in the notification area opens it, as a user would.
+        self.assertIsNotNone(run.tray_icon_point(), "no notification area")
+        run.tray_double_click()
         self.assertTrue(wait_until(run.window_visible, 10))
         # The close button now only hides it again; the program goes on.
         run.poke("command", "3000")
@@ -178,18 +180,21 @@ class FanControlOfTheRunningProgram(E2ECase):
         self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 55)))
 
     def test_every_way_out_hands_the_fan_back_to_the_driver(self):
+        TRAY_MENU_CLOSE = 1  # the menu's second item
         ways = {
-            "close button": lambda run: run.click(*CLOSE_BUTTON),
-            "close message": lambda run: run.poke("close"),
-            "system menu close": lambda run: run.poke("syscmd-close"),
-            "tray menu close": lambda run: run.poke("command", "32772"),
+            # name: (lives in the notification area, how the user leaves)
+            "close button": (0, lambda run: run.click(*CLOSE_BUTTON)),
+            "close message": (0, lambda run: run.poke("close")),
+            "system menu close": (0, lambda run: run.poke("syscmd-close")),
+            "tray menu close command": (0, lambda run: run.poke("command", "32772")),
+            "tray menu clicked": (1, lambda run: run.tray_menu_choose(TRAY_MENU_CLOSE)),
         }
-        for name, leave in ways.items():
+        for name, (tray, leave) in ways.items():
             with self.subTest(way=name):
-                run = self.launch(config_xml=config(enable_fan=1),
+                run = self.launch(config_xml=config(enable_fan=1, start_minimized=tray),
                                   scenario=scenario(temperature=60))
                 try:
-                    self.assertTrue(run.wait_window())
+                    self.assertTrue(wait_until(run.window_exists, 30))
                     self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
                     leave(run)
                     self.assertTrue(run.wait_exit(20), "program did not end")
