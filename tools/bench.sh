@@ -18,7 +18,7 @@ exe() { "$VELMORA_ROOT/tools/wine-exec" "$@"; }
 zpath() { printf 'Z:%s' "${1//\//\\}"; }  # the path wine's Z: drive gives a Unix path
 
 velmora_log "composition of a main-window-sized dialog"
-exe "$VELMORA_WIN_BUILD/out/compose_bench.exe" "$(zpath "$out/Norvane.dll")" 300
+exe "$out/compose_bench.exe" "$(zpath "$out/Norvane.dll")" 300
 velmora_log "one refresh tick of the main window"
 exe "$bin/refresh_bench.exe" "$(zpath "$out")" 300
 velmora_log "idle cost over ${VELMORA_IDLE_SECONDS:-60} s"

@@ -136,11 +136,22 @@ void CDialogBase::RemoveControl(CControls* control) {
 
 void CDialogBase::Compose(Gdiplus::Graphics& g) {
     ++compositions_;
-    if (Gdiplus::Bitmap* bg = background_.Image())
-        DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
-                      static_cast<int>(bg->GetHeight()));
-    for (size_t i = 0; i < controls_.size(); ++i)
-        if (controls_[i]->IsShown()) controls_[i]->Draw(g);
+    DrawLayers(g, true, nullptr);
+}
+
+void CDialogBase::DrawLayers(Gdiplus::Graphics& g, bool withBackground, const RECT* area) {
+    if (withBackground) {
+        if (Gdiplus::Bitmap* bg = background_.Image())
+            DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
+                          static_cast<int>(bg->GetHeight()));
+    }
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        CControls* c = controls_[i];
+        if (!c->IsShown()) continue;
+        RECT bounds = c->PaintBounds(), overlap;
+        if (area && !IntersectRect(&overlap, &bounds, area)) continue;
+        c->Draw(g);
+    }
 }
 
 bool CDialogBase::RenderTo(Gdiplus::Bitmap& target) {
@@ -187,14 +198,12 @@ void CDialogBase::ClearArea(const RECT& a) {
         std::memset(surface_->Row(y) + a.left, 0, size_t(a.right - a.left) * 4);
 }
 
-void CDialogBase::CopyBackground(const RECT& a) {
-    const std::vector<uint32_t>* px = BackgroundPixels();
-    if (!px) return;
+void CDialogBase::CopyBackground(const std::vector<uint32_t>& px, const RECT& a) {
     const int right = std::min<int>(a.right, backgroundWidth_);
     const int bottom = std::min<int>(a.bottom, backgroundHeight_);
     if (right <= a.left) return;
     for (int y = a.top; y < bottom; ++y)
-        std::memcpy(surface_->Row(y) + a.left, &(*px)[size_t(y) * backgroundWidth_ + a.left],
+        std::memcpy(surface_->Row(y) + a.left, &px[size_t(y) * backgroundWidth_ + a.left],
                     size_t(right - a.left) * 4);
 }
 
@@ -224,26 +233,15 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
 
     ++compositions_;
     ClearArea(area);
-    const bool copied = BackgroundPixels() != nullptr;
-    if (copied) CopyBackground(area);
+    const std::vector<uint32_t>* background = BackgroundPixels();
+    if (background) CopyBackground(*background, area);
     {
         // The DIB's pixels, seen by GDI+ as premultiplied ARGB, as the layered window wants.
         Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB, surface_->Bits());
         Gdiplus::Graphics g(&canvas);
         if (g.GetLastStatus() != Gdiplus::Ok) return false;
         if (partial) g.SetClip(Gdiplus::Rect(area.left, area.top, RectWidth(area), RectHeight(area)));
-        if (!copied) {
-            if (Gdiplus::Bitmap* bg = background_.Image())
-                DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
-                              static_cast<int>(bg->GetHeight()));
-        }
-        for (size_t i = 0; i < controls_.size(); ++i) {
-            CControls* c = controls_[i];
-            if (!c->IsShown()) continue;
-            RECT bounds = c->PaintBounds(), overlap;
-            if (partial && !IntersectRect(&overlap, &bounds, &area)) continue;
-            c->Draw(g);
-        }
+        DrawLayers(g, background == nullptr, partial ? &area : nullptr);
         g.Flush(Gdiplus::FlushIntentionSync);
     }
     frameValid_ = true;
@@ -277,10 +275,8 @@ bool CDialogBase::ReadFrame(std::vector<uint32_t>& pixels, int& width, int& heig
 }
 
 void CDialogBase::MarkDirty(const RECT& area) {
-    if (IsRectEmpty(&pendingDirty_))
-        pendingDirty_ = area;
-    else
-        UnionRect(&pendingDirty_, &pendingDirty_, &area);
+    // An empty rectangle takes no part in a union.
+    UnionRect(&pendingDirty_, &pendingDirty_, &area);
 }
 
 void CDialogBase::DropDecodedPictures() {

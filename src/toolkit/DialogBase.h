@@ -132,7 +132,10 @@ class CDialogBase {
 
     // The composed frame of the layered window, kept between compositions.
     void ClearArea(const RECT& area);
-    void CopyBackground(const RECT& area);
+    void CopyBackground(const std::vector<uint32_t>& pixels, const RECT& area);
+    // The background (unless it is already in the frame) and the shown controls, in list
+    // order; with `area`, only the controls whose paint bounds reach into it.
+    void DrawLayers(Gdiplus::Graphics& g, bool withBackground, const RECT* area);
     const std::vector<uint32_t>* BackgroundPixels();
     void ForgetBackgroundPixels();
     std::unique_ptr<LayeredSurface> surface_;

@@ -9,13 +9,12 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/CrashGuard.h"
 #include "gpu/NvapiLoader.h"
 #include "gpu/NvidiaGpu.h"
+#include "sim/StateText.h"
 
 // A pure virtual call made from the base's constructor, outside the anonymous namespace so the
 // optimiser cannot resolve it to the one derived type it sees.
@@ -65,22 +64,6 @@ int RunChild(const std::string& how) {
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::string ReadState(const std::wstring& path, const std::string& key) {
-    std::ifstream in{std::filesystem::path(path)};
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string k = line.substr(0, eq);
-        while (!k.empty() && k.back() == ' ') k.pop_back();
-        if (k != key) continue;
-        std::string v = line.substr(eq + 1);
-        while (!v.empty() && v.front() == ' ') v.erase(v.begin());
-        return v;
-    }
-    return "";
-}
-
 struct ChildResult {
     DWORD exitCode = 0;
     std::string policy;
@@ -115,8 +98,9 @@ ChildResult RunCrashingChild(const std::string& how) {
     GetExitCodeProcess(pi.hProcess, &result.exitCode);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    result.policy = ReadState(state, "gpu0.cooler_policy");
-    result.level = ReadState(state, "gpu0.cooler_set_level");
+    auto keys = velmora::sim::ReadStateFile(std::filesystem::path(state));
+    result.policy = keys["gpu0.cooler_policy"];
+    result.level = keys["gpu0.cooler_set_level"];
     DeleteFileW(state.c_str());
     SetEnvironmentVariableW(L"VELMORA_SIM_STATE", nullptr);
     return result;

@@ -8,21 +8,13 @@
 #include "gpu/NvapiEntries.h"
 #include "sim/SimHost.h"
 #include "sim/SimInterface.h"
+#include "sim/StateText.h"
 
 namespace velmora::sim {
 namespace {
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> ReadState(const fs::path& p) {
-    std::map<std::string, std::string> keys;
-    std::ifstream in(p);
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t eq = line.find(" = ");
-        if (eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 3);
-    }
-    return keys;
-}
+std::map<std::string, std::string> ReadState(const fs::path& p) { return ReadStateFile(p); }
 
 class SimHostFiles : public ::testing::Test {
   protected:
