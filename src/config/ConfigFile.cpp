@@ -36,6 +36,12 @@ class FileHandle {
     FileHandle& operator=(const FileHandle&) = delete;
     HANDLE Get() const { return h_; }
     bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    // Closes now; false when closing reported an error (a written file may then be incomplete).
+    bool Close() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h != INVALID_HANDLE_VALUE && CloseHandle(h);
+    }
 
   private:
     HANDLE h_;
@@ -86,6 +92,61 @@ void SetBoolProperty(IXMLDOMDocument2* doc, const wchar_t* name, bool value) {
     v.vt = VT_BOOL;
     v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
     doc->setProperty(n.Get(), v);  // a property this parser does not know changes nothing
+}
+
+// The document as the bytes a save to a path would write (its own encoding and declaration),
+// so the file itself can be written and flushed here. A result Open would refuse is not kept.
+bool SerialiseDocument(IXMLDOMDocument2* doc, std::vector<unsigned char>& bytes) {
+    ComRef<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) || !stream) return false;
+    {
+        Variant target;
+        target.Ptr()->vt = VT_UNKNOWN;
+        target.Ptr()->punkVal = stream.Get();
+        stream->AddRef();  // the variant releases its own reference
+        if (doc->save(target.Ref()) != S_OK) return false;
+    }
+    LARGE_INTEGER zero{};
+    ULARGE_INTEGER end{};
+    if (FAILED(stream->Seek(zero, STREAM_SEEK_CUR, &end)) || end.QuadPart == 0 ||
+        end.QuadPart > ConfigFile::kMaxFileBytes ||
+        FAILED(stream->Seek(zero, STREAM_SEEK_SET, nullptr))) {
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(end.QuadPart));
+    ULONG got = 0;
+    return stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got) == S_OK &&
+           got == bytes.size();
+}
+
+// A leftover of an interrupted save goes first, whatever its attributes: a read-only one would
+// otherwise make every later save fail. False when something there cannot be removed (a
+// folder, a file another program holds open); nothing there is fine.
+bool RemoveLeftover(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // creating the new file tells
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        return false;
+    }
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+// Writes a file that must not exist yet and forces it to the disk before it is closed, so the
+// rename that follows can never publish an empty or partial file after a power cut. On any
+// failure the file is removed again; a file that was there before is never touched.
+bool WriteNewFileDurably(const std::wstring& path, const std::vector<unsigned char>& bytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD put = 0;
+    bool written =
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+        put == bytes.size() && FlushFileBuffers(file.Get());
+    written = file.Close() && written;
+    if (!written) DeleteFileW(path.c_str());
+    return written;
 }
 
 }  // namespace
@@ -222,28 +283,15 @@ bool ConfigFile::AppendElement(const std::wstring& parentPath, const std::wstrin
 
 bool ConfigFile::Save() {
     if (!impl_) return false;
+    std::vector<unsigned char> bytes;
+    if (!SerialiseDocument(impl_->doc.Get(), bytes)) return false;
     // The new content goes into a file beside the old one (same folder, so the replacement is
-    // a rename on one volume); only a complete file replaces the old one.
+    // a rename on one volume); only a complete file, already on the disk, replaces the old one.
     const std::wstring temp = path_ + L".new";
-    DeleteFileW(temp.c_str());  // a leftover of an interrupted save
-    {
-        Variant target;
-        target.Ptr()->vt = VT_BSTR;
-        target.Ptr()->bstrVal = SysAllocStringLen(temp.data(), static_cast<UINT>(temp.size()));
-        if (!target.Ref().bstrVal || impl_->doc->save(target.Ref()) != S_OK) {
-            DeleteFileW(temp.c_str());
-            return false;
-        }
-    }
-    WIN32_FILE_ATTRIBUTE_DATA written{};
-    if (!GetFileAttributesExW(temp.c_str(), GetFileExInfoStandard, &written) ||
-        (written.nFileSizeHigh == 0 && written.nFileSizeLow == 0)) {
-        DeleteFileW(temp.c_str());
-        return false;
-    }
+    if (!RemoveLeftover(temp) || !WriteNewFileDurably(temp, bytes)) return false;
     if (!MoveFileExW(temp.c_str(), path_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp.c_str());
+        DeleteFileW(temp.c_str());  // the old file stands; the next save clears what remains
         return false;
     }
     return true;

@@ -47,7 +47,8 @@ class ConfigFile {
     bool HasElement(const std::wstring& path) const;
 
     // Writes the document, as loaded and changed, back to the file: first into a new file
-    // beside it, then that file replaces the old one, so a failed save leaves the old content.
+    // beside it, forced to the disk, then that file replaces the old one, so a failed save (or a
+    // power cut) leaves the old content. A leftover of an interrupted save does not stop it.
     bool Save();
 
     // Integer and flag conveniences (encodings in ConfigValues.h). The missing-key rule holds:

@@ -353,6 +353,69 @@ TEST_F(ConfigFileTest, SaveReplacesALeftoverFromAnInterruptedSave) {
     EXPECT_EQ(v, 301);
 }
 
+constexpr DWORD kLeftoverAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+TEST_F(ConfigFileTest, SaveRemovesALeftoverWhateverItsAttributes) {
+    // A leftover can come back read-only (copied from a backup or read-only media) or hidden;
+    // it must not block later saves, nor lend its attributes to the saved file (a read-only
+    // settings file cannot be replaced by the next save).
+    const DWORD leftovers[] = {
+        FILE_ATTRIBUTE_READONLY,
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+        FILE_ATTRIBUTE_HIDDEN,
+    };
+    Use(L"basic.xml");
+    const std::wstring temp = file_ + L".new";
+    int32_t value = 400;
+    for (DWORD attributes : leftovers) {
+        WriteAll(temp, "<Velmora><Version>1</");
+        ASSERT_TRUE(SetFileAttributesW(temp.c_str(), attributes));
+        {
+            ConfigFile config(file_);
+            ASSERT_TRUE(config.Open());
+            ASSERT_TRUE(config.WriteInt(kPathVersion, ++value));
+            EXPECT_TRUE(config.Save()) << attributes;
+        }
+        EXPECT_FALSE(Exists(temp)) << attributes;
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);  // for the next round
+        const DWORD saved = GetFileAttributesW(file_.c_str());
+        ASSERT_NE(saved, INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(saved & (kLeftoverAttributes | FILE_ATTRIBUTE_SYSTEM), 0u) << attributes;
+        SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL);  // lets the next round save
+        ConfigFile config(file_);
+        ASSERT_TRUE(config.Open());
+        int32_t v = 0;
+        EXPECT_TRUE(config.ReadInt(kPathVersion, v));
+        EXPECT_EQ(v, value) << attributes;
+    }
+}
+
+TEST_F(ConfigFileTest, FailedReplaceLeavesTheOldFileAndNoNewFile) {
+    Use(L"basic.xml");
+    const std::string before = ReadAll(file_);
+    const std::wstring temp = file_ + L".new";
+    // Without a leftover, and over a read-only one: the save's own new file goes either way.
+    for (const bool leftover : {false, true}) {
+        if (leftover) {
+            WriteAll(temp, "<Velmora><Version>1</");
+            ASSERT_TRUE(SetFileAttributesW(temp.c_str(), kLeftoverAttributes));
+        }
+        ConfigFile config(file_);
+        ASSERT_TRUE(config.Open());
+        ASSERT_TRUE(config.WriteText(kPathVersion, L"999"));
+        // Another program holds the file open without allowing it to be deleted: it cannot be
+        // replaced until that program lets go.
+        HANDLE reader = CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(config.Save()) << leftover;
+        CloseHandle(reader);
+        EXPECT_EQ(ReadAll(file_), before) << leftover;
+        EXPECT_FALSE(Exists(temp)) << leftover;
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);  // lets TearDown clean up
+    }
+}
+
 TEST_F(ConfigFileTest, ConcurrentWritersLoseNoUpdate) {
     Use(L"basic.xml");
     constexpr int kRounds = 25;
