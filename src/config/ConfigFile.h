@@ -65,6 +65,11 @@ class ConfigFile {
 
   private:
     struct Impl;
+    // The tests take the byte scan away to show that the checks behind it hold on their own.
+    friend struct ConfigFileTestAccess;
+
+    // Open, with the scan of the raw bytes for a document type declaration optional.
+    bool Load(bool scanBytes);
 
     std::wstring path_;
     std::unique_lock<std::recursive_mutex> lock_;

@@ -11,6 +11,11 @@
 #include "config/ConfigPaths.h"
 
 namespace velmora {
+
+struct ConfigFileTestAccess {
+    static bool OpenWithoutByteScan(ConfigFile& config) { return config.Load(false); }
+};
+
 namespace {
 
 // A source-tree path as wine sees it.
@@ -322,6 +327,41 @@ TEST_F(ConfigFileTest, ExternalEntityCannotReadAnotherFile) {
         }
         EXPECT_FALSE(opened);  // a document type declaration is refused outright
     }
+}
+
+// A parser that honours every setting would never see these, and the byte scan stops them
+// first; the scan is taken away here to show that a document type is still refused when one
+// reaches the parser (an encoding the scan cannot read, a parser that ignores ProhibitDTD).
+TEST_F(ConfigFileTest, DocumentTypeThatReachesTheParserIsRefused) {
+    const std::wstring secret = dir_ + L"\\secret.txt";
+    WriteAll(secret, "TOPSECRET-4711");
+    std::string url = "file:///";
+    for (wchar_t c : secret) url += (c == L'\\') ? '/' : static_cast<char>(c);
+    const std::string body = "<Velmora><UIDlg><UiName>Talwyn</UiName></UIDlg></Velmora>\r\n";
+    struct Case {
+        const char* name;
+        std::string doctype;
+    };
+    const Case cases[] = {
+        {"bare", "<!DOCTYPE Velmora>\r\n"},
+        {"internal entity", "<!DOCTYPE Velmora [ <!ENTITY x \"PWN\"> ]>\r\n"},
+        {"external entity", "<!DOCTYPE Velmora [ <!ENTITY s SYSTEM \"" + url + "\"> ]>\r\n"},
+        {"external subset", "<!DOCTYPE Velmora SYSTEM \"" + url + "\">\r\n"},
+    };
+    for (const auto& c : cases) {
+        WriteAll(file_, "<?xml version=\"1.0\"?>\r\n" + c.doctype + body);
+        ConfigFile config(file_);
+        EXPECT_FALSE(ConfigFileTestAccess::OpenWithoutByteScan(config)) << c.name;
+        std::wstring text;
+        EXPECT_FALSE(config.ReadText(kPathUiName, text)) << c.name;
+    }
+    // The same document without a document type opens by the same way in.
+    WriteAll(file_, "<?xml version=\"1.0\"?>\r\n" + body);
+    ConfigFile config(file_);
+    ASSERT_TRUE(ConfigFileTestAccess::OpenWithoutByteScan(config));
+    std::wstring text;
+    EXPECT_TRUE(config.ReadText(kPathUiName, text));
+    EXPECT_EQ(text, L"Talwyn");
 }
 
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile) {
