@@ -293,6 +293,7 @@ bool ApplyGlobalKey(Scenario& s, const std::string& key, std::string_view value)
         s.olderDriver = v == "old";
         return true;
     }
+    if (key == "driver_restarts") return ParseU32(value, s.driverRestarts);
     if (key == "build_changelist") return ParseU32(value, s.buildChangelist);
     if (key == "branch") return !(s.buildBranch = std::string(value)).empty();
     if (key == "displays") return ParseU32(value, s.displayCount) && s.displayCount <= kMaxDisplays;

@@ -96,6 +96,9 @@ struct Scenario {
     std::string chipsetName = "Host Bridge";
     std::vector<GpuSpec> gpus{GpuSpec{}};
     std::vector<InjectedFailure> failures;
+    // How many times the display driver has restarted. Raising it makes every GPU handle
+    // given out before stale (-10), as a driver crash or update does; cards keep their state.
+    uint32_t driverRestarts = 0;
 };
 
 // Parses a scenario text; on error returns false and says which line in *error.

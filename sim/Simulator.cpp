@@ -73,6 +73,9 @@ Simulator::Simulator(const Scenario& scenario) {
 }
 
 void Simulator::SetScenario(const Scenario& scenario) {
+    if (scenario.driverRestarts != scenario_.driverRestarts) {
+        handleGeneration_ = scenario.driverRestarts % kHandleGenerations;
+    }
     scenario_ = scenario;
     size_t n = scenario.gpus.size();
     for (size_t i = 0; i < std::min(n, gpus_.size()); ++i) gpus_[i].SetSpec(scenario.gpus[i]);
@@ -99,7 +102,8 @@ void Simulator::Advance(double seconds) {
 }
 
 NvPhysicalGpu Simulator::GpuHandle(size_t i) const {
-    return reinterpret_cast<NvPhysicalGpu>(const_cast<char*>(&gpuTokens_.at(i)));
+    const size_t token = handleGeneration_ * nvapi::kNvMaxPhysicalGpus + i;
+    return reinterpret_cast<NvPhysicalGpu>(const_cast<char*>(&gpuTokens_.at(token)));
 }
 
 NvDisplay Simulator::DisplayHandle(size_t i) const {
@@ -127,8 +131,10 @@ int32_t Simulator::GateGpu(std::string_view entry, NvPhysicalGpu gpu, size_t* in
     if (p < gpuTokens_.data() || p >= gpuTokens_.data() + gpuTokens_.size()) {
         return kNvStatusExpectedPhysicalGpuHandle;
     }
-    size_t i = static_cast<size_t>(p - gpuTokens_.data());
-    // A handle of a card the reloaded scenario no longer has.
+    const size_t token = static_cast<size_t>(p - gpuTokens_.data());
+    const size_t i = token % nvapi::kNvMaxPhysicalGpus;
+    // A handle from before a driver restart, or of a card the reloaded scenario no longer has.
+    if (token / nvapi::kNvMaxPhysicalGpus != handleGeneration_) return kNvStatusHandleInvalidated;
     if (i >= gpus_.size()) return kNvStatusHandleInvalidated;
     *index = i;
     return Gate(entry, version);
@@ -496,8 +502,8 @@ int32_t Simulator::GetThermalSettings(NvPhysicalGpu gpu, uint32_t sensorIndex,
          kThermalSensorDefaultMaxC, g.TemperatureC(), kNvThermalTargetGpu},
         {static_cast<int32_t>(kThermalControllerGpuInternal), kThermalSensorDefaultMinC,
          kThermalSensorDefaultMaxC,
-         static_cast<int32_t>(
-             std::lround(g.gpuSpec().ambientC + (g.state().temperatureC - g.gpuSpec().ambientC) * 0.7)),
+         static_cast<int32_t>(std::lround(g.gpuSpec().ambientC +
+                                          (g.state().temperatureC - g.gpuSpec().ambientC) * 0.7)),
          8 /* board */},
     };
     std::memset(settings->sensor, 0, sizeof(settings->sensor));

@@ -110,8 +110,11 @@ class Simulator {
     int initCount_ = 0;
     double now_ = 0.0;
     uint64_t setOperations_ = 0;
-    // Handles are addresses of these tokens: unique, stable and checkable.
-    std::array<char, nvapi::kNvMaxPhysicalGpus> gpuTokens_{};
+    // Handles are addresses of these tokens: unique, stable and checkable. Each driver restart
+    // moves the GPU handles to the next block of tokens, so older ones are recognised as stale.
+    static constexpr size_t kHandleGenerations = 16;
+    std::array<char, nvapi::kNvMaxPhysicalGpus * kHandleGenerations> gpuTokens_{};
+    size_t handleGeneration_ = 0;
     std::array<char, nvapi::kNvMaxDisplays> displayTokens_{};
 };
 

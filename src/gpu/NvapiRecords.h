@@ -20,6 +20,7 @@ inline constexpr NvStatus kNvStatusLibraryNotFound = -2;
 inline constexpr NvStatus kNvStatusNoImplementation = -3;
 inline constexpr NvStatus kNvStatusInvalidArgument = -5;
 inline constexpr NvStatus kNvStatusEndEnumeration = -7;
+inline constexpr NvStatus kNvStatusInvalidHandle = -8;
 inline constexpr NvStatus kNvStatusIncompatibleVersion = -9;
 inline constexpr NvStatus kNvStatusHandleInvalidated = -10;
 inline constexpr NvStatus kNvStatusExpectedPhysicalGpuHandle = -101;

@@ -85,8 +85,13 @@ class NvidiaGpu {
     bool ResetToDefaults();
 
     // ---- cooler ----
+    // Both act on the selected GPU. After a driver restart the GPU handles go stale: a fan
+    // write or hand-back that meets a stale handle enumerates afresh and tries once more.
     bool SetCoolerLevel(int32_t levelPct, int32_t policyCode);
     bool RestoreCoolerDefault();
+    // The hand-back for GPU `index` whichever GPU is selected: the fan that was taken is the
+    // one to give back.
+    bool RestoreCoolerDefaultOf(int32_t index);
 
     // ---- information sheet ----
     void GetInfoStrings(std::vector<std::wstring>& list);
@@ -117,7 +122,11 @@ class NvidiaGpu {
     nvapi::NvStatus ReadCoolerSettings(nvapi::NvPhysicalGpu gpu, nvapi::NvCoolerSettingsV4& record,
                                        nvapi::NvStatus& firstStatus, uint32_t& version);
     void ShowCoolerFailureOnce(nvapi::NvStatus status);
-    bool SetCoolerEntry(nvapi::NvPhysicalGpu gpu, uint32_t level, uint32_t policy);
+    nvapi::NvStatus SetCoolerEntry(nvapi::NvPhysicalGpu gpu, uint32_t level, uint32_t policy);
+    // Runs call(handle of GPU index); on a stale-handle answer, enumerates again and runs it
+    // once more with the fresh handle.
+    template <typename Call>
+    nvapi::NvStatus WithFreshHandleRetry(int32_t index, Call call);
     // A base-clock read with the offset of `domainId` briefly at zero; false leaves baseMHz.
     bool ReadBaseClockWithoutOffset(uint32_t domainId, int32_t offsetMHz, bool memory,
                                     int32_t& baseMHz);

@@ -147,41 +147,72 @@ bool NvidiaGpu::ReadCooler(CoolerReading& out) {
     return true;
 }
 
-bool NvidiaGpu::SetCoolerEntry(NvPhysicalGpu gpu, uint32_t level, uint32_t policy) {
+NvStatus NvidiaGpu::SetCoolerEntry(NvPhysicalGpu gpu, uint32_t level, uint32_t policy) {
     NvCoolerLevels levels = {};
     levels.version = kNvCoolerLevelsVer1;
     levels.levels[0].level = level;
     levels.levels[0].policy = policy;
-    return nv_.gpuSetCoolerLevels(gpu, kNvCoolerTargetAll, &levels) == kNvStatusOk;
+    return nv_.gpuSetCoolerLevels(gpu, kNvCoolerTargetAll, &levels);
+}
+
+template <typename Call>
+NvStatus NvidiaGpu::WithFreshHandleRetry(int32_t index, Call call) {
+    if (index < 0 || index >= static_cast<int32_t>(kNvMaxPhysicalGpus)) {
+        return kNvStatusInvalidArgument;
+    }
+    if (gpuHandles_[index] == nullptr) {
+        EnumerateGpus();
+    }
+    NvStatus status = call(gpuHandles_[index]);
+    // A restarted driver (crash, update) no longer knows the handles it gave out, while
+    // readings that enumerate each time go on working; without a fresh table every fan write
+    // and the hand-back would fail from then on.
+    const bool stale = status == kNvStatusInvalidHandle || status == kNvStatusHandleInvalidated ||
+                       status == kNvStatusExpectedPhysicalGpuHandle;
+    if (stale && EnumerateGpus()) {
+        status = call(gpuHandles_[index]);
+    }
+    return status;
 }
 
 bool NvidiaGpu::SetCoolerLevel(int32_t levelPct, int32_t policyCode) {
-    const NvPhysicalGpu gpu = SelectedGpuLazy();
     if (levelPct == kCoolerLevelDriverDefault) {
-        NvCoolerSettingsV4 record = {};
-        record.version = kNvCoolerSettingsVer4;
-        if (nv_.gpuGetCoolerSettings(gpu, kNvCoolerTargetAll, &record) != kNvStatusOk) {
-            return false;
-        }
-        const CoolerFields first = CoolerAt(record, kNvCoolerSettingsVer4, 0);
-        return SetCoolerEntry(gpu, first.defaultMinLevel, first.defaultPolicy);
+        return WithFreshHandleRetry(selectedIndex_, [this](NvPhysicalGpu gpu) {
+                   NvCoolerSettingsV4 record = {};
+                   record.version = kNvCoolerSettingsVer4;
+                   const NvStatus read = nv_.gpuGetCoolerSettings(gpu, kNvCoolerTargetAll, &record);
+                   if (read != kNvStatusOk) {
+                       return read;
+                   }
+                   const CoolerFields first = CoolerAt(record, kNvCoolerSettingsVer4, 0);
+                   return SetCoolerEntry(gpu, first.defaultMinLevel, first.defaultPolicy);
+               }) == kNvStatusOk;
     }
     const uint32_t policy = CoolerPolicyForCode(policyCode);
     if (policy == 0 || levelPct < 0 || levelPct > kMaxLevelPct) {
         return false;  // nothing sensible to send; the fan stays as it is
     }
-    return SetCoolerEntry(gpu, static_cast<uint32_t>(levelPct), policy);
+    return WithFreshHandleRetry(selectedIndex_, [&](NvPhysicalGpu gpu) {
+               return SetCoolerEntry(gpu, static_cast<uint32_t>(levelPct), policy);
+           }) == kNvStatusOk;
 }
 
 bool NvidiaGpu::RestoreCoolerDefault() {
-    const NvPhysicalGpu gpu = SelectedGpuLazy();
-    NvCoolerSettingsV4 record;
-    NvStatus firstStatus = kNvStatusOk;
-    uint32_t version = 0;
-    uint32_t level = kRestoreLevelWhenUnknownPct;
-    if (ReadCoolerSettings(gpu, record, firstStatus, version) == kNvStatusOk) {
-        level = CoolerAt(record, version, 0).defaultMinLevel;
-    }
-    // Whatever the driver calls its default policy, automatic control is what hands it back.
-    return SetCoolerEntry(gpu, level, kNvCoolerPolicyDefault);
+    return RestoreCoolerDefaultOf(selectedIndex_);
+}
+
+bool NvidiaGpu::RestoreCoolerDefaultOf(int32_t index) {
+    return WithFreshHandleRetry(index, [this](NvPhysicalGpu gpu) {
+               NvCoolerSettingsV4 record;
+               NvStatus firstStatus = kNvStatusOk;
+               uint32_t version = 0;
+               uint32_t level = kRestoreLevelWhenUnknownPct;
+               const NvStatus read = ReadCoolerSettings(gpu, record, firstStatus, version);
+               if (read == kNvStatusOk) {
+                   level = CoolerAt(record, version, 0).defaultMinLevel;
+               }
+               // Whatever the driver calls its default policy, automatic control is what
+               // hands it back.
+               return SetCoolerEntry(gpu, level, kNvCoolerPolicyDefault);
+           }) == kNvStatusOk;
 }

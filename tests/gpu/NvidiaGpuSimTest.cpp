@@ -240,3 +240,24 @@ TEST_F(OnSimulatedCard, NoLedController) {
 }
 
 }  // namespace
+
+// A driver restart makes every handle stale while fresh enumerations work: fan writes and the
+// hand-back must go on working, for whichever GPU they concern.
+TEST_F(OnSimulatedCard, FanWritesAndHandBackSurviveADriverRestart) {
+    ASSERT_TRUE(Start("gpus = 2\n"));
+    ASSERT_TRUE(gpu.SetCoolerLevel(70, 1));
+    ASSERT_TRUE(gpu.SelectGpu(1));
+    ASSERT_TRUE(gpu.SetCoolerLevel(80, 1));
+
+    ASSERT_TRUE(sim.LoadScenarioText("gpus = 2\ndriver_restarts = 1\n"));
+    EXPECT_TRUE(gpu.SetCoolerLevel(60, 1));
+    EXPECT_EQ(Card(1).coolerSetLevel, 60);
+
+    ASSERT_TRUE(sim.LoadScenarioText("gpus = 2\ndriver_restarts = 2\n"));
+    // GPU 1 stays selected; the fan that was taken on GPU 0 is the one handed back.
+    EXPECT_TRUE(gpu.RestoreCoolerDefaultOf(0));
+    EXPECT_EQ(Card(0).coolerPolicy, kNvCoolerPolicyDefault);
+    EXPECT_EQ(Card(1).coolerPolicy, kNvCoolerPolicyManual);
+    EXPECT_EQ(gpu.selectedIndex(), 1);
+    EXPECT_FALSE(gpu.RestoreCoolerDefaultOf(2));
+}
