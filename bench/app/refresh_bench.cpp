@@ -75,7 +75,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    velmora::CVelmoraDlg dlg(L"Norvane.dll", L"main.png", nullptr);
+    velmora::FanHold hold;
+    velmora::CVelmoraDlg dlg(L"Norvane.dll", L"main.png", nullptr, hold);
     if (!dlg.CreateModeless()) {
         std::fwprintf(stderr, L"refresh_bench: the main window was not created\n");
         return 1;

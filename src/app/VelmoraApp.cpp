@@ -4,6 +4,10 @@
 
 #include "app/AppGlobals.h"
 #include "app/CrashGuard.h"
+#include "app/FanGuardLauncher.h"
+#include "app/FanHold.h"
+#include "app/FanHoldFile.h"
+#include "app/InstanceLock.h"
 #include "app/VelmoraDlg.h"
 #include "config/ConfigFile.h"
 #include "gpu/NvapiLoader.h"
@@ -13,13 +17,44 @@ NvidiaGpu g_nvidiaGpu;
 namespace velmora {
 namespace {
 
-constexpr wchar_t kInstanceMutex[] = L"Global\\Velmora";
 constexpr DWORD kAllCommonControlClasses = 0xFF;
+// How long the crash path waits for a fan write in flight on another thread.
+constexpr int kCrashWriteWaitMs = 500;
 
-void ReleaseFanOnCrash() { g_nvidiaGpu.RestoreCoolerDefault(); }
+// The crash path's own view of the card and of the held fans. The crash may strike any thread,
+// the user-interface thread in the middle of a driver call included, so it never touches that
+// thread's GPU object.
+NvidiaGpu* g_crashGpu = nullptr;
+FanHold* g_crashHold = nullptr;
+
+void ReleaseFansOnCrash() {
+    if (!g_crashGpu || !g_crashHold) return;
+    g_crashHold->RefuseWrites(kCrashWriteWaitMs);
+    const uint64_t held = g_crashHold->HeldMask();
+    for (int gpu = 0; gpu < kFanHoldMaxGpus; ++gpu) {
+        if (((held >> gpu) & 1u) && g_crashGpu->RestoreCoolerDefaultOf(gpu)) {
+            g_crashHold->Released(gpu);
+        }
+    }
+}
 
 void ShowGpuMessage(const std::wstring& text, const std::wstring& caption, unsigned icon) {
     MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+// Fans a run that was killed (or lost power) left fixed: back to the driver. Only those: a
+// level another tool or the user set is left alone. Returns the GPUs that could not be handed
+// back yet.
+uint64_t HandBackFansOfLastRun(const std::wstring& markerPath) {
+    const uint64_t left = ReadFanHoldFile(markerPath);
+    uint64_t remaining = 0;
+    for (int gpu = 0; gpu < kFanHoldMaxGpus; ++gpu) {
+        if (((left >> gpu) & 1u) && !g_nvidiaGpu.RestoreCoolerDefaultOf(gpu)) {
+            remaining |= uint64_t{1} << gpu;
+        }
+    }
+    if (left != 0) WriteFanHoldFile(markerPath, remaining);
+    return remaining;
 }
 
 }  // namespace
@@ -52,29 +87,39 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
 
     // Every relative name ("Velmora.xml", the skin packs) resolves beside the program file,
     // wherever the program was started from.
-    SetCurrentDirectoryW(ProgramFolder().c_str());
+    const std::wstring folder = ProgramFolder();
+    SetCurrentDirectoryW(folder.c_str());
 
-    // Held until the process ends; the system releases it then.
-    HANDLE instanceLock = CreateMutexW(nullptr, TRUE, kInstanceMutex);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (instanceLock) CloseHandle(instanceLock);
-        return 0;
-    }
+    if (TakeInstanceLock() == InstanceLockOutcome::AnotherRunning) return 0;
 
     nvapi::NvapiEntries entries;
-    if (LoadNvapiEntries(entries)) g_nvidiaGpu.Attach(entries);
+    const bool haveDriver = LoadNvapiEntries(entries);
+    if (haveDriver) g_nvidiaGpu.Attach(entries);
     g_nvidiaGpu.SetUserMessageSink(ShowGpuMessage);
     g_nvidiaGpu.Initialize();
-    InstallCrashGuard(ReleaseFanOnCrash);
-    // A run that was killed cannot hand the fan back itself; the next start does, so a fan
-    // never stays at a fixed level just because Velmora once held it.
-    g_nvidiaGpu.RestoreCoolerDefault();
+
+    const std::wstring markerPath = folder + L"\\" + kFanHoldFileName;
+    const uint64_t leftHeld = HandBackFansOfLastRun(markerPath);
+    FanHoldFile marker(markerPath);
+    marker.SetOnFirstHold([&markerPath] { StartFanGuard(markerPath); });
+    FanHold hold(&marker, leftHeld);
+    if (leftHeld != 0) StartFanGuard(markerPath);
+
+    // Made now, so a crash needs no allocation and no driver start-up to hand the fans back.
+    static NvidiaGpu crashGpu;
+    if (haveDriver) crashGpu.Attach(entries);
+    crashGpu.Initialize();
+    g_crashGpu = &crashGpu;
+    g_crashHold = &hold;
+    InstallCrashGuard(ReleaseFansOnCrash);
 
     const std::wstring pack = ReadSkinPackName();
     {
-        CVelmoraDlg dlg(pack, L"main.png", nullptr);
+        CVelmoraDlg dlg(pack, L"main.png", nullptr, hold);
         dlg.DoModal();
     }
+    // The main window has handed every fan back; the hold ends with this scope.
+    g_crashHold = nullptr;
     (void)instance;
     return 0;
 }

@@ -13,7 +13,8 @@
 namespace velmora {
 namespace {
 
-constexpr wchar_t kMissingSkinText[] = L"Missing an essential boot files, please get a new installer!";
+constexpr wchar_t kMissingSkinText[] =
+    L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kTrayTip[] = L"Velmora beta3";
 constexpr int kGaugeTitlePoints = 7;
 
@@ -32,31 +33,25 @@ HICON LoadSizedIcon(int resourceId, int metricX, int metricY) {
 
 // ---- fan device and timer -------------------------------------------------------------------
 
-bool CVelmoraDlg::GpuFanDevice::ReadTemperature(int32_t& celsius) {
-    GpuTemperature t{};
-    const int32_t result = g_nvidiaGpu.ReadGpuTemperature(t);
-    if (result < 0) return false;
-    celsius = t.currentC;
-    return true;
-}
-
-bool CVelmoraDlg::GpuFanDevice::SetLevel(int32_t percent) {
-    return g_nvidiaGpu.SetCoolerLevel(percent, 1);
-}
-
-bool CVelmoraDlg::GpuFanDevice::RestoreDefault() { return g_nvidiaGpu.RestoreCoolerDefault(); }
-
 void CVelmoraDlg::WindowFanTimer::Start(int32_t periodMs) {
     SetTimer(owner_.Hwnd(), kFanTimerId, static_cast<UINT>(periodMs), nullptr);
 }
 
-void CVelmoraDlg::WindowFanTimer::Stop() { KillTimer(owner_.Hwnd(), kFanTimerId); }
+void CVelmoraDlg::WindowFanTimer::Stop() {
+    KillTimer(owner_.Hwnd(), kFanTimerId);
+}
+
+int64_t CVelmoraDlg::WindowFanTimer::NowMs() {
+    return static_cast<int64_t>(GetTickCount64());
+}
 
 // ---- construction ----------------------------------------------------------------------------
 
 CVelmoraDlg::CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName,
-                         HWND parent)
-    : CDialogBase(kTemplateId, skinPackFile, backgroundName, parent) {}
+                         HWND parent, FanHold& hold)
+    : CDialogBase(kTemplateId, skinPackFile, backgroundName, parent),
+      fanDevice_(g_nvidiaGpu),
+      fan_(fanDevice_, fanTimer_, hold) {}
 
 CVelmoraDlg::~CVelmoraDlg() {
     DestroyToolWindow(gpuInfoWindow);
@@ -299,12 +294,20 @@ void CVelmoraDlg::DestroyToolWindow(CToolWindow*& window) {
     window = nullptr;
 }
 
-void CVelmoraDlg::ExitProgram() {
+void CVelmoraDlg::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
     SaveFanStateOnExit();
+    RemoveTrayIcon();
+}
+
+void CVelmoraDlg::ExitProgram() {
+    Shutdown();
     PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
 }
 
-// ---- messages ------------------------------------------------------------------------------------
+// ---- messages
+// ------------------------------------------------------------------------------------
 
 void CVelmoraDlg::OnTimer(UINT_PTR timerId) {
     if (timerId == kRefreshTimerId) {
@@ -343,9 +346,7 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             RefreshBothGauges();
             break;
         case ID_TRAY_CLOSE:
-            SaveFanStateOnExit();
-            RemoveTrayIcon();
-            PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+            ExitProgram();
             break;
         case ID_TRAY_SHOW:
             ShowFromTray();
@@ -369,14 +370,13 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (hiddenToTray) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
             break;
         case WM_CLOSE:
-            RemoveTrayIcon();
-            SaveFanStateOnExit();
+            Shutdown();
             break;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
             // Logging off or shutting down is a way out too.
-            if (wParam) SaveFanStateOnExit();
+            if (wParam) Shutdown();
             return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
@@ -385,7 +385,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                         HideToTray();
                         return 0;
                     }
-                    SaveFanStateOnExit();
+                    Shutdown();
                     break;
                 case SC_RESTORE:
                     RepaintNow();

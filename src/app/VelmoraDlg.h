@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/FanControl.h"
+#include "app/FanHold.h"
+#include "app/GpuFanDevice.h"
 #include "app/SkinStyle.h"
 #include "app/ToolWindow.h"
 #include "toolkit/Animation.h"
@@ -19,7 +21,7 @@
 namespace velmora {
 
 class CVelmoraDlg : public CDialogBase {
-public:
+  public:
     static constexpr UINT kTemplateId = 102;
     static constexpr int kWidth = 475;
     static constexpr int kHeight = 440;
@@ -46,7 +48,9 @@ public:
     static constexpr int kIdClockClosed = 1026;
     static constexpr int kIdMonitorClosed = 1027;
 
-    CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName, HWND parent);
+    // hold: the record of the fans this run fixes, shared with the crash path.
+    CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName, HWND parent,
+                FanHold& hold);
     ~CVelmoraDlg() override;
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +67,9 @@ public:
     void ApplyFanControlState();
     void RunFanCurve() { fan_.RunFanCurve(); }
     bool SaveFanStateOnExit();
+    // Every way out of the program ends here, once: the fans go back to the driver before
+    // anything that may stall, then the tray icon goes and "EnableFan" is written.
+    void Shutdown();
     FanControl& Fan() { return fan_; }
 
     // The open tool windows (null = closed), owned by the main window.
@@ -76,25 +83,20 @@ public:
     bool trayMode = false;
     std::wstring screenshotFolder;
 
-protected:
+  protected:
     BOOL OnInitDialog() override;
     void OnCommand(WORD id, WORD code) override;
     void OnTimer(UINT_PTR timerId) override;
 
-private:
-    class GpuFanDevice : public FanDevice {
-    public:
-        bool ReadTemperature(int32_t& celsius) override;
-        bool SetLevel(int32_t percent) override;
-        bool RestoreDefault() override;
-    };
+  private:
     class WindowFanTimer : public FanTimer {
-    public:
+      public:
         explicit WindowFanTimer(CVelmoraDlg& owner) : owner_(owner) {}
         void Start(int32_t periodMs) override;
         void Stop() override;
+        int64_t NowMs() override;
 
-    private:
+      private:
         CVelmoraDlg& owner_;
     };
 
@@ -129,7 +131,8 @@ private:
 
     GpuFanDevice fanDevice_;
     WindowFanTimer fanTimer_{*this};
-    FanControl fan_{fanDevice_, fanTimer_};
+    FanControl fan_;
+    bool shutDown_ = false;
 
     bool trayIconAdded_ = false;
     bool hiding_ = false;
