@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "app/CrashGuard.h"
+#include "app/FanHold.h"
 #include "gpu/NvapiLoader.h"
 #include "gpu/NvidiaGpu.h"
 #include "sim/StateText.h"
@@ -25,7 +27,9 @@ struct CrashTestHolder {
     virtual ~CrashTestHolder() = default;
     virtual void Hold() = 0;
 };
-__attribute__((noipa)) void CallHold(CrashTestHolder* h) { h->Hold(); }
+__attribute__((noipa)) void CallHold(CrashTestHolder* h) {
+    h->Hold();
+}
 struct FixedCrashTestHolder : CrashTestHolder {
     void Hold() override {}
 };
@@ -34,7 +38,19 @@ namespace {
 
 NvidiaGpu g_gpu;
 
-void ReleaseFan() { g_gpu.RestoreCoolerDefault(); }
+void ReleaseFan() {
+    g_gpu.RestoreCoolerDefault();
+}
+
+// Deep enough to exhaust any stack; the array keeps each frame large and the addition after
+// the call keeps the recursion from becoming a loop.
+volatile int g_deepest = 1 << 30;
+__attribute__((noinline)) int Recurse(int depth) {
+    if (depth > g_deepest) return 0;
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return Recurse(depth + 1) + frame[0];
+}
 
 [[noreturn]] void Crash(const std::string& how) {
     if (how == "access-violation") {
@@ -45,6 +61,14 @@ void ReleaseFan() { g_gpu.RestoreCoolerDefault(); }
         std::abort();
     } else if (how == "purecall") {
         FixedCrashTestHolder h;
+    } else if (how == "stack-overflow") {
+        Recurse(0);
+    } else if (how == "stack-overflow-worker") {
+        // A thread the guard was not installed on, so it has no stack kept back.
+        HANDLE worker = CreateThread(
+            nullptr, 0, [](void*) -> DWORD { return static_cast<DWORD>(Recurse(0)); }, nullptr, 0,
+            nullptr);
+        if (worker) WaitForSingleObject(worker, INFINITE);
     }
     ExitProcess(0);  // not a crash: the test sees the fan still held
 }
@@ -62,7 +86,53 @@ int RunChild(const std::string& how) {
     Crash(how);
 }
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+// --- A worker thread crashes while the main thread keeps writing fan levels -----------------
+// Laid out as the program does it: every write goes through the hold, and the crash path has a
+// card object of its own.
+velmora::FanHold* g_hold = nullptr;
+NvidiaGpu g_crashGpu;
+bool g_refuseWrites = true;
+std::atomic<int> g_writes{0};
+
+void ReleaseHeldFans() {
+    if (g_refuseWrites) g_hold->RefuseWrites(500);
+    g_crashGpu.RestoreCoolerDefaultOf(0);
+    // The writer goes on meanwhile: a process does not end the moment its fans are handed
+    // back, and this gives the writer every chance to take the fan again.
+    Sleep(300);
+}
+
+DWORD WINAPI CrashOnceTheWritesRun(void*) {
+    while (g_writes.load() < 20) Sleep(1);
+    *static_cast<volatile int*>(nullptr) = 1;
+    return 0;
+}
+
+int RunWriterChild(bool refuseWrites) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    nvapi::NvapiEntries entries;
+    if (!LoadNvapiEntries(entries)) return 10;
+    g_gpu.Attach(entries);
+    g_crashGpu.Attach(entries);
+    if (!g_gpu.Initialize() || !g_crashGpu.Initialize()) return 11;
+    velmora::FanHold hold;
+    g_hold = &hold;
+    g_refuseWrites = refuseWrites;
+    velmora::InstallCrashGuard(ReleaseHeldFans);
+    HANDLE worker = CreateThread(nullptr, 0, CrashOnceTheWritesRun, nullptr, 0, nullptr);
+    if (!worker) return 13;
+    CloseHandle(worker);
+    // The user-interface thread's curve, as fast as it can go, until the process is ended.
+    const DWORD start = GetTickCount();
+    for (int level = 40; GetTickCount() - start < 30000; level = level == 40 ? 60 : 40) {
+        if (hold.WriteLevel(0, [level] { return g_gpu.SetCoolerLevel(level, 1); })) ++g_writes;
+    }
+    return 0;  // the worker never crashed
+}
+
+std::wstring Widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 struct ChildResult {
     DWORD exitCode = 0;
@@ -106,7 +176,9 @@ ChildResult RunCrashingChild(const std::string& how) {
     return result;
 }
 
-int PolicyOf(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 0)); }
+int PolicyOf(const std::string& text) {
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 0));
+}
 
 class CrashWhileHoldingTheFan : public testing::TestWithParam<const char*> {};
 
@@ -118,7 +190,9 @@ TEST_P(CrashWhileHoldingTheFan, HandsTheFanBackToTheDriver) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKindOfCrash, CrashWhileHoldingTheFan,
-                         testing::Values("access-violation", "terminate", "abort", "purecall"),
+                         testing::Values("access-violation", "terminate", "abort", "purecall",
+                                         "stack-overflow", "stack-overflow-worker",
+                                         "worker-while-writing"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
                              for (char& c : name)
@@ -135,10 +209,24 @@ TEST(CrashGuardFixture, AChildThatDoesNotCrashLeavesTheFanHeld) {
     EXPECT_EQ(r.level, "40");
 }
 
+// Without the hold refusing writes, the main thread's loop does take the fan back after the
+// hand-back: the worker case above is a real race, won by the refusal.
+TEST(CrashGuardFixture, AWriterThatIsNotRefusedTakesTheFanBack) {
+    const ChildResult r = RunCrashingChild("worker-while-writing-unrefused");
+    EXPECT_NE(r.exitCode, 0u);
+    EXPECT_EQ(PolicyOf(r.policy), 0x1) << "the writer never wrote after the hand-back";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--crash-child") == 0) return RunChild(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--crash-child") == 0) {
+        if (std::strcmp(argv[2], "worker-while-writing") == 0) return RunWriterChild(true);
+        if (std::strcmp(argv[2], "worker-while-writing-unrefused") == 0) {
+            return RunWriterChild(false);
+        }
+        return RunChild(argv[2]);
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
