@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "../SimHost.h"
 #include "../SimInterface.h"
+#include "../StateText.h"
 
 namespace {
 
@@ -34,6 +36,22 @@ double SteadySeconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// A card's fan setting outlives the program that made it, as on a real card: the state file an
+// earlier process left gives each card's cooler policy and level, so the next process (the
+// program's next start, its fan guard, another tool) finds the fan as it was left.
+void TakeOverCoolers(velmora::sim::Simulator& sim, const std::filesystem::path& stateFile) {
+    auto keys = velmora::sim::ReadStateFile(stateFile);
+    for (size_t i = 0; i < sim.GpuCount(); ++i) {
+        const std::string prefix = "gpu" + std::to_string(i) + ".";
+        const auto policy = keys.find(prefix + "cooler_policy");
+        const auto level = keys.find(prefix + "cooler_set_level");
+        if (policy == keys.end() || level == keys.end()) continue;
+        sim.Gpu(i).SetCooler(
+            static_cast<int32_t>(std::strtol(level->second.c_str(), nullptr, 10)),
+            static_cast<uint32_t>(std::strtoul(policy->second.c_str(), nullptr, 0)));
+    }
+}
+
 struct DllSimulator {
     velmora::sim::Simulator sim;
     std::unique_ptr<velmora::sim::SimHost> host;
@@ -44,6 +62,8 @@ struct DllSimulator {
         host = std::make_unique<velmora::sim::SimHost>(
             sim, scenario.empty() ? std::filesystem::path() : WindowsPath(scenario),
             state.empty() ? std::filesystem::path() : WindowsPath(state), &SteadySeconds);
+        // After the scenario: its fan range is what the levels are checked against.
+        if (!state.empty()) TakeOverCoolers(sim, WindowsPath(state));
         velmora::sim::Bind(&sim, host.get());
         host->WriteState();
     }
