@@ -1,9 +1,143 @@
 #include "app/FanGuardLauncher.h"
 
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
 namespace velmora {
+namespace {
+
+class ScopedHandle {
+  public:
+    explicit ScopedHandle(HANDLE h = nullptr) : h_(h) {}
+    ~ScopedHandle() {
+        if (h_) CloseHandle(h_);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE Get() const { return h_; }
+    HANDLE* Out() { return &h_; }
+
+  private:
+    HANDLE h_;
+};
+
+class ScopedAttributeList {
+  public:
+    // A list that makes the child inherit `handle` and nothing else.
+    explicit ScopedAttributeList(HANDLE* handle) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        list_ = list;
+        if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handle,
+                                       sizeof *handle, nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(list_);
+            list_ = nullptr;
+        }
+    }
+    ~ScopedAttributeList() {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    ScopedAttributeList(const ScopedAttributeList&) = delete;
+    ScopedAttributeList& operator=(const ScopedAttributeList&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+  private:
+    std::vector<unsigned char> buffer_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+std::wstring ModuleFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return L"";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? L"" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::wstring FormatFanGuardArguments(const FanGuardArguments& args) {
+    // A Windows path holds no quote, and this one ends in a file name, not a backslash that
+    // would escape the closing quote.
+    return L"--process " + std::to_wstring(args.processHandle) + L" --marker \"" + args.markerPath +
+           L"\"";
+}
+
+bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArguments& args) {
+    FanGuardArguments parsed;
+    for (int i = 0; i + 1 < argc; i += 2) {
+        const std::wstring name = argv[i];
+        const wchar_t* value = argv[i + 1];
+        if (name == L"--process") {
+            wchar_t* end = nullptr;
+            parsed.processHandle = std::wcstoull(value, &end, 10);
+            if (end == value || *end != L'\0') return false;
+        } else if (name == L"--marker") {
+            parsed.markerPath = value;
+        } else {
+            return false;
+        }
+    }
+    if (argc % 2 != 0 || parsed.processHandle == 0 || parsed.markerPath.empty()) return false;
+    args = std::move(parsed);
+    return true;
+}
 
 bool StartFanGuard(const std::wstring& markerPath) {
-    (void)markerPath;
+    const std::wstring folder = ModuleFolder();
+    if (folder.empty()) return false;
+    const std::wstring guardPath = folder + L"\\" + kFanGuardFileName;
+    const DWORD attributes = GetFileAttributesW(guardPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+
+    // The guard waits on this process through a handle it inherits: a process id could be
+    // reused by another process before the guard opens it.
+    ScopedHandle self;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Out(),
+                         SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
+        return false;
+    }
+    FanGuardArguments args;
+    args.processHandle = reinterpret_cast<uintptr_t>(self.Get());
+    args.markerPath = markerPath;
+    std::wstring command = L"\"" + guardPath + L"\" " + FormatFanGuardArguments(args);
+
+    HANDLE inherited = self.Get();
+    ScopedAttributeList onlyThatHandle(&inherited);
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    // No console, no standard handles of ours: the guard outlives whatever we were started from.
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.lpAttributeList = onlyThatHandle.Get();
+    DWORD flags = CREATE_NO_WINDOW;
+    if (startup.lpAttributeList) flags |= EXTENDED_STARTUPINFO_PRESENT;
+
+    // Out of our job first, so closing the job (or the tree) that Velmora runs in does not end
+    // the guard with it; a job that forbids that still gets a guard inside it.
+    for (DWORD breakaway : {DWORD{CREATE_BREAKAWAY_FROM_JOB}, DWORD{0}}) {
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(guardPath.c_str(), command.data(), nullptr, nullptr, TRUE,
+                           flags | breakaway, nullptr, folder.c_str(), &startup.StartupInfo,
+                           &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            return true;
+        }
+    }
     return false;
 }
 

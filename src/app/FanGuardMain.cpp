@@ -1,0 +1,78 @@
+// VelmoraFanGuard.exe: started by Velmora when it first fixes a fan, it waits for Velmora's
+// process to end however it ends. A normal exit or the crash guard has handed every fan back
+// and removed the marker by then; a kill has not, and the guard hands back the fans the marker
+// names. It has no window and touches the driver only after Velmora is gone.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "app/FanGuardLauncher.h"
+#include "app/FanHold.h"
+#include "app/FanHoldFile.h"
+#include "gpu/NvapiLoader.h"
+#include "gpu/NvidiaGpu.h"
+
+namespace {
+
+// Exit codes, for whoever looks.
+constexpr int kDone = 0;  // no fan left held
+constexpr int kBadArguments = 2;
+constexpr int kNotAProcess = 3;
+constexpr int kSomeStillHeld = 4;
+
+class LocalArgv {
+  public:
+    LocalArgv() : argv_(CommandLineToArgvW(GetCommandLineW(), &argc_)) {}
+    ~LocalArgv() {
+        if (argv_) LocalFree(argv_);
+    }
+    LocalArgv(const LocalArgv&) = delete;
+    LocalArgv& operator=(const LocalArgv&) = delete;
+    int Count() const { return argv_ ? argc_ : 0; }
+    const wchar_t* const* Words() const { return argv_; }
+
+  private:
+    int argc_ = 0;
+    wchar_t** argv_;
+};
+
+// Hands back every fan `held` names; returns those the driver did not take back.
+uint64_t HandBack(uint64_t held) {
+    nvapi::NvapiEntries entries;
+    NvidiaGpu gpu;
+    if (LoadNvapiEntries(entries)) gpu.Attach(entries);
+    // A failed start-up is no reason to give up: each hand-back enumerates again on its own.
+    gpu.Initialize();
+    uint64_t remaining = 0;
+    for (int index = 0; index < velmora::kFanHoldMaxGpus; ++index) {
+        if (((held >> index) & 1u) && !gpu.RestoreCoolerDefaultOf(index)) {
+            remaining |= uint64_t{1} << index;
+        }
+    }
+    return remaining;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    LocalArgv argv;
+    velmora::FanGuardArguments args;
+    if (argv.Count() < 1 ||
+        !velmora::ParseFanGuardArguments(argv.Count() - 1, argv.Words() + 1, args)) {
+        return kBadArguments;
+    }
+    HANDLE velmora = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(args.processHandle));
+    // A handle that is not a process (the guard started by hand) must not pass for an ended one.
+    if (GetProcessId(velmora) == 0) return kNotAProcess;
+    const DWORD waited = WaitForSingleObject(velmora, INFINITE);
+    CloseHandle(velmora);
+    if (waited != WAIT_OBJECT_0) return kNotAProcess;
+
+    const uint64_t held = velmora::ReadFanHoldFile(args.markerPath);
+    if (held == 0) return kDone;
+    const uint64_t remaining = HandBack(held);
+    // What is left stays in the marker for the next start of Velmora.
+    velmora::WriteFanHoldFile(args.markerPath, remaining);
+    return remaining == 0 ? kDone : kSomeStillHeld;
+}
