@@ -1,13 +1,14 @@
 """Drives the real Velmora.exe under wine and Xvfb on the simulated card.
 
-Each run gets a private copy of the program folder (the exe, the skin packs and a
-"Velmora.xml" of the test's choosing), a simulator scenario, and the simulator's state file.
+Each run gets a private copy of the program folder (the exe, its fan guard, the skin packs and
+a "Velmora.xml" of the test's choosing), a simulator scenario, and the simulator's state file.
 Input goes in by window coordinates through xdotool, pictures come out through ImageMagick's
 import, and the card's state is read from the simulator's state file.
 """
 
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -50,11 +51,14 @@ def parse_state(text):
 class VelmoraRun:
     """One run of the program in a folder of its own."""
 
-    def __init__(self, config_xml=None, scenario=None, skins=True, start_in=None):
+    def __init__(self, config_xml=None, scenario=None, skins=True, start_in=None, guard=True,
+                 folder_name="Velmora"):
         self.root = tempfile.mkdtemp(prefix="velmora-e2e-")
-        self.app_dir = os.path.join(self.root, "Velmora")
+        self.app_dir = os.path.join(self.root, folder_name)
         os.makedirs(self.app_dir)
         shutil.copy(os.path.join(OUT_DIR, "Velmora.exe"), self.app_dir)
+        if guard:
+            shutil.copy(os.path.join(OUT_DIR, "VelmoraFanGuard.exe"), self.app_dir)
         if skins:
             for pack in ("Norvane.dll", "Talwyn.dll", "Ostrid.dll"):
                 src = os.path.join(OUT_DIR, pack)
@@ -113,6 +117,23 @@ class VelmoraRun:
 
     def running(self):
         return self.proc is not None and self.proc.poll() is None
+
+    def kill_unix(self):
+        """SIGKILL to the Unix process that is Velmora.exe under wine: nothing of the program
+        runs after it, and wine's server alone sees the process go."""
+        with open("/proc/%d/cmdline" % self.proc.pid, "rb") as f:
+            assert b"Velmora.exe" in f.read(), "the process started is not the program"
+        os.kill(self.proc.pid, signal.SIGKILL)
+
+    def taskkill(self):
+        """taskkill /f, as a user (or an installer) ends the program from outside."""
+        return subprocess.run([WINE_EXEC, "taskkill", "/f", "/im", "Velmora.exe"],
+                              capture_output=True, text=True, env=self.env(), timeout=30)
+
+    @property
+    def marker_path(self):
+        """The record of held fans the program keeps beside itself."""
+        return os.path.join(self.app_dir, "Velmora.fanhold")
 
     def wait_exit(self, timeout=20.0):
         try:

@@ -9,11 +9,13 @@ import time
 import unittest
 
 import harness
-from harness import E2ECase, wait_until
+from harness import E2ECase, VelmoraRun, wait_until
 
 # --- the simulator's words (scenario file and state file) ---------------------------------
-def scenario(load=None, temperature=None, fail=None):
+def scenario(load=None, temperature=None, fail=None, driver_restarts=None):
     lines = ["gpus = 1"]
+    if driver_restarts is not None:
+        lines.append("driver_restarts = %d" % driver_restarts)
     if load is not None:
         lines.append("load = %d" % load)
     if temperature is not None:
@@ -214,6 +216,84 @@ class FanControlOfTheRunningProgram(E2ECase):
         # back meanwhile (it ticks every 250 ms here).
         time.sleep(2)
         self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+
+
+class FanHandedBackWhateverEndsTheProgram(E2ECase):
+    """The fans the program fixed go back to the driver when it is killed or crashes; a fan it
+    did not fix is left alone."""
+
+    HAND_BACK_S = 5  # "within a few seconds"
+
+    def start_holding(self, **kwargs):
+        run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=60),
+                          **kwargs)
+        self.assertTrue(run.wait_window(), "main window did not appear")
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)), run.state())
+        self.assertTrue(wait_until(lambda: os.path.exists(run.marker_path), 5), "no marker")
+        return run
+
+    def assert_handed_back(self, run):
+        self.assertTrue(run.wait_exit(10), "the program did not end")
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_AUTO,
+                                       self.HAND_BACK_S), "fan left %s" % (cooler(run.state()),))
+        self.assertTrue(wait_until(lambda: not os.path.exists(run.marker_path), self.HAND_BACK_S),
+                        "marker left behind")
+
+    def test_killed_from_outside_the_fan_guard_hands_the_fan_back(self):
+        kills = {
+            "taskkill /f": lambda run: run.taskkill(),
+            "SIGKILL to wine's process": lambda run: run.kill_unix(),
+        }
+        for name, kill in kills.items():
+            with self.subTest(kill=name):
+                # A blank in the folder: the guard gets the marker's path whole.
+                run = self.start_holding(folder_name="Velmora Fan")
+                try:
+                    kill(run)
+                    self.assert_handed_back(run)
+                finally:
+                    run.stop()
+
+    def test_a_crash_on_a_worker_thread_hands_the_fan_back_without_the_guard(self):
+        # No guard beside the program: only the crash guard in the program can hand back.
+        run = self.start_holding(guard=False)
+        self.assertEqual(run.poke("crash"), "1")
+        self.assert_handed_back(run)
+
+    def test_a_start_hands_back_only_what_a_marker_names(self):
+        run = VelmoraRun(config_xml=config(enable_fan=0))
+        self.runs.append(run)
+        # Another tool fixed the fan before the program starts.
+        subprocess.run([harness.WINE_EXEC, harness.POKE_EXE, "setfan", "60"], env=run.env(),
+                       check=True, timeout=30)
+        self.assertEqual(cooler(run.state()), (POLICY_MANUAL, 60))
+        run.start()
+        self.assertTrue(run.wait_window())
+        time.sleep(2)
+        run.poke("close")
+        self.assertTrue(run.wait_exit(20))
+        self.assertEqual(cooler(run.state()), (POLICY_MANUAL, 60), "another tool's level taken")
+        self.assertFalse(os.path.exists(run.marker_path))
+
+        # The same fan, named by a marker a killed run left: this start hands it back.
+        with open(run.marker_path, "w", encoding="ascii") as f:
+            f.write("0\n")
+        run.start()
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_AUTO, 30),
+                        run.state())
+        self.assertTrue(wait_until(lambda: not os.path.exists(run.marker_path), 5))
+
+    def test_the_curve_goes_on_across_a_driver_restart(self):
+        run = self.launch(config_xml=config(enable_fan=1), scenario=scenario(temperature=45))
+        self.assertTrue(run.wait_window())
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 45)))
+        # Every GPU handle the program has goes stale; the card is hotter meanwhile.
+        run.write_scenario(scenario(temperature=70, driver_restarts=1))
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 70)), run.state())
+        run.poke("close")
+        self.assertTrue(run.wait_exit(20))
+        self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+        self.assertFalse(os.path.exists(run.marker_path))
 
 
 class ScreenshotHotkey(E2ECase):
