@@ -7,6 +7,7 @@
 #include "app/GaugeSource.h"
 #include "app/Screenshot.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
 #include "tuning/FanCurveConfig.h"
 
@@ -120,27 +121,27 @@ void CVelmoraDlg::LoadStartupSettings() {
     ConfigFile cfg;
     if (!cfg.Open()) return;
     std::wstring text;
-    if (cfg.ReadText(L"/Velmora/GeneralDlg/StartMinized", text) && ParseConfigTextFlag(text)) {
+    if (cfg.ReadText(kPathStartMinized, text) && ParseConfigTextFlag(text)) {
         hiddenToTray = true;
         trayMode = true;
         AddTrayIcon();
     }
-    if (cfg.ReadText(L"/Velmora/FanDlg/EnableFan", text) && ParseConfigTextFlag(text)) {
+    if (cfg.ReadText(kPathEnableFan, text) && ParseConfigTextFlag(text)) {
         fan_.fanControlState = 1;
         // The file is open in this access already; the lock is recursive.
         ApplyFanControlState();
     }
     int32_t value = 0;
-    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Left", value)) leftSource = value;
-    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Right", value)) rightSource = value;
+    if (cfg.ReadInt(kPathQuickSightLeft, value)) leftSource = value;
+    if (cfg.ReadInt(kPathQuickSightRight, value)) rightSource = value;
 
     std::wstring key, modifiers;
-    if (cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"VirtualKeyCode", key) &&
-        cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"Modifiers", modifiers)) {
+    if (cfg.ReadAttribute(kPathHotKey, kAttrVirtualKeyCode, key) &&
+        cfg.ReadAttribute(kPathHotKey, kAttrModifiers, modifiers)) {
         RegisterScreenshotHotkey(Hwnd(), static_cast<UINT>(ParseConfigInt(key)),
                                  static_cast<UINT>(ParseConfigInt(modifiers)));
     }
-    if (cfg.ReadText(L"/Velmora/UIDlg/SaveToFilePath", text)) screenshotFolder = text;
+    if (cfg.ReadText(kPathSaveToFilePath, text)) screenshotFolder = text;
 }
 
 // ---- gauges ----------------------------------------------------------------------------------
@@ -263,17 +264,8 @@ void CVelmoraDlg::ApplyFanControlState() {
     fan_.ApplyFanControlState([](FanConfigValues& values) {
         ConfigFile cfg;
         if (!cfg.Open()) return false;
-        FanMapValues map;
-        if (ReadFanMap(cfg, map)) {
-            for (int i = 0; i < 8; ++i) {
-                values.hasPoint[i][0] = map.hasTemperature[i];
-                values.hasPoint[i][1] = map.hasFanPercent[i];
-                values.points[i] = map.points[i];
-            }
-            values.hasSteps = map.hasSteps;
-            values.steps = map.steps;
-        }
-        values.hasPeriod = cfg.ReadInt(L"/Velmora/FanDlg/UpdateTime", values.periodMs);
+        ReadFanMap(cfg, values.map);  // a missing "FanMap" leaves every point unread
+        values.hasPeriod = cfg.ReadInt(kPathUpdateTime, values.periodMs);
         return true;
     });
 }
@@ -282,7 +274,7 @@ bool CVelmoraDlg::SaveFanStateOnExit() {
     return fan_.SaveFanStateOnExit([](bool autoStart) {
         ConfigFile cfg;
         if (!cfg.Open()) return false;
-        if (cfg.WriteText(L"/Velmora/FanDlg/EnableFan", autoStart ? L"1" : L"0")) cfg.Save();
+        if (cfg.WriteText(kPathEnableFan, FormatConfigFlag(autoStart))) cfg.Save();
         return true;
     });
 }
