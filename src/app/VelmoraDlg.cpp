@@ -55,9 +55,9 @@ CVelmoraDlg::CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backg
       fan_(fanDevice_, fanTimer_, hold) {}
 
 CVelmoraDlg::~CVelmoraDlg() {
-    DestroyToolWindow(gpuInfoWindow);
-    DestroyToolWindow(clockWindow);
-    DestroyToolWindow(monitorWindow);
+    for (int k = 0; k < ToolWindowHost::kKindCount; ++k) {
+        toolWindows.Close(static_cast<ToolWindowHost::Kind>(k));
+    }
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -279,11 +279,13 @@ bool CVelmoraDlg::SaveFanStateOnExit() {
     });
 }
 
-void CVelmoraDlg::DestroyToolWindow(CToolWindow*& window) {
-    if (!window) return;
-    if (window->Hwnd()) DestroyWindow(window->Hwnd());
-    delete window;
-    window = nullptr;
+void CVelmoraDlg::OnToolWindowClosed(ToolWindowHost::Kind kind) {
+    toolWindows.Close(kind);
+    if (kind == ToolWindowHost::kClock) {
+        // The lock freezes the clock settings window: with that closed it has nothing to hold.
+        lock_.Enable(false);
+        RepaintNow();
+    }
 }
 
 void CVelmoraDlg::Shutdown() {
@@ -310,6 +312,11 @@ void CVelmoraDlg::OnTimer(UINT_PTR timerId) {
 }
 
 void CVelmoraDlg::OnCommand(WORD id, WORD code) {
+    ToolWindowHost::Kind closed;
+    if (ToolWindowHost::KindOfClosedCommand(id, closed)) {
+        OnToolWindowClosed(closed);
+        return;
+    }
     switch (id) {
         case kIdClose:
             if (trayMode) {
@@ -319,19 +326,8 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             }
             break;
         case kIdMinimise:
-            ForEachToolWindow([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
+            toolWindows.ForEachOpen([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
             ShowWindow(Hwnd(), SW_MINIMIZE);
-            break;
-        case kIdGpuInfoClosed:
-            DestroyToolWindow(gpuInfoWindow);
-            break;
-        case kIdClockClosed:
-            DestroyToolWindow(clockWindow);
-            lock_.Enable(false);
-            RepaintNow();
-            break;
-        case kIdMonitorClosed:
-            DestroyToolWindow(monitorWindow);
             break;
         case kIdEye:
             // Every eye frame repaints the window anyway.
@@ -382,12 +378,12 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 case SC_RESTORE:
                     RepaintNow();
                     // The tool windows come back with the main window.
-                    ForEachToolWindow([](CToolWindow& t) {
+                    toolWindows.ForEachOpen([](CToolWindow& t) {
                         SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
                     });
                     break;
                 case SC_MINIMIZE:
-                    ForEachToolWindow([](CToolWindow& t) {
+                    toolWindows.ForEachOpen([](CToolWindow& t) {
                         SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
                     });
                     break;
@@ -397,7 +393,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The tool windows stay docked beside the main window.
-            ForEachToolWindow([](CToolWindow& t) { t.PlaceWindow(); });
+            toolWindows.ForEachOpen([](CToolWindow& t) { t.PlaceWindow(); });
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);
