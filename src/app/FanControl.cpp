@@ -19,13 +19,14 @@ int32_t FanControl::TickPeriodMs() const {
 }
 
 void FanControl::MergeConfig(const FanConfigValues& values) {
+    const FanMapValues& map = values.map;
     for (int i = 0; i < kFanCurvePointCount; ++i) {
-        if (values.hasPoint[i][0]) fanCurve[i].temperatureC = values.points[i].temperatureC;
-        if (values.hasPoint[i][1]) fanCurve[i].fanPercent = values.points[i].fanPercent;
-        havePoint_[i][0] = havePoint_[i][0] || values.hasPoint[i][0];
-        havePoint_[i][1] = havePoint_[i][1] || values.hasPoint[i][1];
+        if (map.hasTemperature[i]) fanCurve[i].temperatureC = map.points[i].temperatureC;
+        if (map.hasFanPercent[i]) fanCurve[i].fanPercent = map.points[i].fanPercent;
+        havePoint_[i][0] = havePoint_[i][0] || map.hasTemperature[i];
+        havePoint_[i][1] = havePoint_[i][1] || map.hasFanPercent[i];
     }
-    if (values.hasSteps) fanCurveSteps = values.steps;
+    if (map.hasSteps) fanCurveSteps = map.steps;
     if (values.hasPeriod) fanUpdatePeriodMs = values.periodMs;
 }
 

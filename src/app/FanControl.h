@@ -42,10 +42,7 @@ class FanTimer {
 // The "/Velmora/FanDlg" values as found in the file; each has* false when its node or
 // attribute is missing, so the running copy keeps its previous value.
 struct FanConfigValues {
-    bool hasPoint[kFanCurvePointCount][2] = {};
-    FanCurvePoint points[kFanCurvePointCount] = {};
-    bool hasSteps = false;
-    int32_t steps = 0;
+    FanMapValues map;
     bool hasPeriod = false;
     int32_t periodMs = 0;
 };

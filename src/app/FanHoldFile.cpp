@@ -4,36 +4,18 @@
 
 #include <string>
 
+#include "win32/Handles.h"
+
 namespace velmora {
 namespace {
 
 // A marker is a line of at most 64 small numbers; anything longer was not written by us.
 constexpr DWORD kMaxMarkerBytes = 4096;
 
-class ScopedFile {
-  public:
-    explicit ScopedFile(HANDLE h) : h_(h) {}
-    ~ScopedFile() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    ScopedFile(const ScopedFile&) = delete;
-    ScopedFile& operator=(const ScopedFile&) = delete;
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        const bool ok = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-  private:
-    HANDLE h_;
-};
-
 }  // namespace
 
 uint64_t ReadFanHoldFile(const std::wstring& path) {
-    ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return 0;
     std::string text(kMaxMarkerBytes, '\0');
@@ -52,7 +34,7 @@ bool WriteFanHoldFile(const std::wstring& path, uint64_t mask) {
     SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string text = FormatHeldGpus(mask);
     {
-        ScopedFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) return false;
         DWORD wrote = 0;

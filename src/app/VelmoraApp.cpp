@@ -10,6 +10,7 @@
 #include "app/InstanceLock.h"
 #include "app/VelmoraDlg.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigPaths.h"
 #include "gpu/NvapiLoader.h"
 
 NvidiaGpu g_nvidiaGpu;
@@ -77,7 +78,7 @@ std::wstring ProgramFolder() {
 std::wstring CVelmoraApp::ReadSkinPackName() {
     ConfigFile cfg;
     std::wstring name;
-    if (!cfg.Open() || !cfg.ReadText(L"/Velmora/UIDlg/UiName", name)) return L"";
+    if (!cfg.Open() || !cfg.ReadText(kPathUiName, name)) return L"";
     return name + L".dll";
 }
 

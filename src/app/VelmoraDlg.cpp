@@ -7,6 +7,7 @@
 #include "app/GaugeSource.h"
 #include "app/Screenshot.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
 #include "tuning/FanCurveConfig.h"
 
@@ -54,9 +55,9 @@ CVelmoraDlg::CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backg
       fan_(fanDevice_, fanTimer_, hold) {}
 
 CVelmoraDlg::~CVelmoraDlg() {
-    DestroyToolWindow(gpuInfoWindow);
-    DestroyToolWindow(clockWindow);
-    DestroyToolWindow(monitorWindow);
+    for (int k = 0; k < ToolWindowHost::kKindCount; ++k) {
+        toolWindows.Close(static_cast<ToolWindowHost::Kind>(k));
+    }
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -120,27 +121,27 @@ void CVelmoraDlg::LoadStartupSettings() {
     ConfigFile cfg;
     if (!cfg.Open()) return;
     std::wstring text;
-    if (cfg.ReadText(L"/Velmora/GeneralDlg/StartMinized", text) && ParseConfigTextFlag(text)) {
+    if (cfg.ReadText(kPathStartMinized, text) && ParseConfigTextFlag(text)) {
         hiddenToTray = true;
         trayMode = true;
         AddTrayIcon();
     }
-    if (cfg.ReadText(L"/Velmora/FanDlg/EnableFan", text) && ParseConfigTextFlag(text)) {
+    if (cfg.ReadText(kPathEnableFan, text) && ParseConfigTextFlag(text)) {
         fan_.fanControlState = 1;
         // The file is open in this access already; the lock is recursive.
         ApplyFanControlState();
     }
     int32_t value = 0;
-    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Left", value)) leftSource = value;
-    if (cfg.ReadInt(L"/Velmora/QuickSightSettingsDlg/Right", value)) rightSource = value;
+    if (cfg.ReadInt(kPathQuickSightLeft, value)) leftSource = value;
+    if (cfg.ReadInt(kPathQuickSightRight, value)) rightSource = value;
 
     std::wstring key, modifiers;
-    if (cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"VirtualKeyCode", key) &&
-        cfg.ReadAttribute(L"/Velmora/UIDlg/HotKey", L"Modifiers", modifiers)) {
+    if (cfg.ReadAttribute(kPathHotKey, kAttrVirtualKeyCode, key) &&
+        cfg.ReadAttribute(kPathHotKey, kAttrModifiers, modifiers)) {
         RegisterScreenshotHotkey(Hwnd(), static_cast<UINT>(ParseConfigInt(key)),
                                  static_cast<UINT>(ParseConfigInt(modifiers)));
     }
-    if (cfg.ReadText(L"/Velmora/UIDlg/SaveToFilePath", text)) screenshotFolder = text;
+    if (cfg.ReadText(kPathSaveToFilePath, text)) screenshotFolder = text;
 }
 
 // ---- gauges ----------------------------------------------------------------------------------
@@ -263,17 +264,8 @@ void CVelmoraDlg::ApplyFanControlState() {
     fan_.ApplyFanControlState([](FanConfigValues& values) {
         ConfigFile cfg;
         if (!cfg.Open()) return false;
-        FanMapValues map;
-        if (ReadFanMap(cfg, map)) {
-            for (int i = 0; i < 8; ++i) {
-                values.hasPoint[i][0] = map.hasTemperature[i];
-                values.hasPoint[i][1] = map.hasFanPercent[i];
-                values.points[i] = map.points[i];
-            }
-            values.hasSteps = map.hasSteps;
-            values.steps = map.steps;
-        }
-        values.hasPeriod = cfg.ReadInt(L"/Velmora/FanDlg/UpdateTime", values.periodMs);
+        ReadFanMap(cfg, values.map);  // a missing "FanMap" leaves every point unread
+        values.hasPeriod = cfg.ReadInt(kPathUpdateTime, values.periodMs);
         return true;
     });
 }
@@ -282,16 +274,18 @@ bool CVelmoraDlg::SaveFanStateOnExit() {
     return fan_.SaveFanStateOnExit([](bool autoStart) {
         ConfigFile cfg;
         if (!cfg.Open()) return false;
-        if (cfg.WriteText(L"/Velmora/FanDlg/EnableFan", autoStart ? L"1" : L"0")) cfg.Save();
+        if (cfg.WriteText(kPathEnableFan, FormatConfigFlag(autoStart))) cfg.Save();
         return true;
     });
 }
 
-void CVelmoraDlg::DestroyToolWindow(CToolWindow*& window) {
-    if (!window) return;
-    if (window->Hwnd()) DestroyWindow(window->Hwnd());
-    delete window;
-    window = nullptr;
+void CVelmoraDlg::OnToolWindowClosed(ToolWindowHost::Kind kind) {
+    toolWindows.Close(kind);
+    if (kind == ToolWindowHost::kClock) {
+        // The lock freezes the clock settings window: with that closed it has nothing to hold.
+        lock_.Enable(false);
+        RepaintNow();
+    }
 }
 
 void CVelmoraDlg::Shutdown() {
@@ -318,6 +312,11 @@ void CVelmoraDlg::OnTimer(UINT_PTR timerId) {
 }
 
 void CVelmoraDlg::OnCommand(WORD id, WORD code) {
+    ToolWindowHost::Kind closed;
+    if (ToolWindowHost::KindOfClosedCommand(id, closed)) {
+        OnToolWindowClosed(closed);
+        return;
+    }
     switch (id) {
         case kIdClose:
             if (trayMode) {
@@ -327,19 +326,8 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             }
             break;
         case kIdMinimise:
-            ForEachToolWindow([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
+            toolWindows.ForEachOpen([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
             ShowWindow(Hwnd(), SW_MINIMIZE);
-            break;
-        case kIdGpuInfoClosed:
-            DestroyToolWindow(gpuInfoWindow);
-            break;
-        case kIdClockClosed:
-            DestroyToolWindow(clockWindow);
-            lock_.Enable(false);
-            RepaintNow();
-            break;
-        case kIdMonitorClosed:
-            DestroyToolWindow(monitorWindow);
             break;
         case kIdEye:
             // Every eye frame repaints the window anyway.
@@ -390,12 +378,12 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                 case SC_RESTORE:
                     RepaintNow();
                     // The tool windows come back with the main window.
-                    ForEachToolWindow([](CToolWindow& t) {
+                    toolWindows.ForEachOpen([](CToolWindow& t) {
                         SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
                     });
                     break;
                 case SC_MINIMIZE:
-                    ForEachToolWindow([](CToolWindow& t) {
+                    toolWindows.ForEachOpen([](CToolWindow& t) {
                         SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
                     });
                     break;
@@ -405,7 +393,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The tool windows stay docked beside the main window.
-            ForEachToolWindow([](CToolWindow& t) { t.PlaceWindow(); });
+            toolWindows.ForEachOpen([](CToolWindow& t) { t.PlaceWindow(); });
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);

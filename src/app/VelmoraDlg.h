@@ -12,7 +12,7 @@
 #include "app/FanHold.h"
 #include "app/GpuFanDevice.h"
 #include "app/SkinStyle.h"
-#include "app/ToolWindow.h"
+#include "app/ToolWindowHost.h"
 #include "toolkit/Animation.h"
 #include "toolkit/ButtonEx.h"
 #include "toolkit/DialogBase.h"
@@ -43,10 +43,6 @@ class CVelmoraDlg : public CDialogBase {
     static constexpr int kIdEye = 3008;
     static constexpr int kIdLeftGauge = 2001;
     static constexpr int kIdRightGauge = 2002;
-    // Commands the tool windows post when they close.
-    static constexpr int kIdGpuInfoClosed = 1025;
-    static constexpr int kIdClockClosed = 1026;
-    static constexpr int kIdMonitorClosed = 1027;
 
     // hold: the record of the fans this run fixes, shared with the crash path.
     CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName, HWND parent,
@@ -72,10 +68,8 @@ class CVelmoraDlg : public CDialogBase {
     void Shutdown();
     FanControl& Fan() { return fan_; }
 
-    // The open tool windows (null = closed), owned by the main window.
-    CToolWindow* gpuInfoWindow = nullptr;
-    CToolWindow* clockWindow = nullptr;
-    CToolWindow* monitorWindow = nullptr;
+    // The open tool windows, owned by the main window.
+    ToolWindowHost toolWindows;
 
     int leftSource = -1;
     int rightSource = -1;
@@ -109,14 +103,7 @@ class CVelmoraDlg : public CDialogBase {
     void HideToTray();
     void ExitProgram();
     void SetSkinIcons(SkinKind kind);
-    // Each open tool window, in the order minimising and restoring reach them.
-    template <typename Fn>
-    void ForEachToolWindow(Fn fn) {
-        for (CToolWindow* w : {gpuInfoWindow, clockWindow, monitorWindow}) {
-            if (w && w->Hwnd()) fn(*w);
-        }
-    }
-    void DestroyToolWindow(CToolWindow*& window);
+    void OnToolWindowClosed(ToolWindowHost::Kind kind);
 
     CAnimation eye_;
     CButtonEx close_;

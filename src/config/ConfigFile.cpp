@@ -6,9 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "config/ComSupport.h"
 #include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
+#include "win32/ComSupport.h"
+#include "win32/Handles.h"
 
 namespace velmora {
 namespace {
@@ -25,27 +26,6 @@ std::recursive_mutex& AccessMutex() {
     static std::recursive_mutex mutex;
     return mutex;
 }
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    // Closes now; false when closing reported an error (a written file may then be incomplete).
-    bool Close() {
-        const HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h != INVALID_HANDLE_VALUE && CloseHandle(h);
-    }
-
-  private:
-    HANDLE h_;
-};
 
 bool ReadWholeFile(const std::wstring& path, std::vector<unsigned char>& bytes) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -97,7 +77,7 @@ bool SetBoolProperty(IXMLDOMDocument2* doc, const wchar_t* name, bool value) {
 // The document as the bytes a save to a path would write (its own encoding and declaration),
 // so the file itself can be written and flushed here. A result Open would refuse is not kept.
 bool SerialiseDocument(IXMLDOMDocument2* doc, std::vector<unsigned char>& bytes) {
-    ComRef<IStream> stream;
+    ComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) || !stream) return false;
     {
         Variant target;
@@ -153,12 +133,12 @@ bool WriteNewFileDurably(const std::wstring& path, const std::vector<unsigned ch
 
 struct ConfigFile::Impl {
     ComThreadInit com;  // declared first: released last
-    ComRef<IXMLDOMDocument2> doc;
+    ComPtr<IXMLDOMDocument2> doc;
 
-    bool SelectElement(const std::wstring& path, ComRef<IXMLDOMElement>& element) const {
+    bool SelectElement(const std::wstring& path, ComPtr<IXMLDOMElement>& element) const {
         if (!doc) return false;
         Bstr query(path);
-        ComRef<IXMLDOMNode> node;
+        ComPtr<IXMLDOMNode> node;
         if (doc->selectSingleNode(query.Get(), node.Put()) != S_OK || !node) return false;
         return SUCCEEDED(node->QueryInterface(kIidDomElement, element.PutVoid())) && element;
     }
@@ -228,9 +208,9 @@ bool ConfigFile::Load(bool scanBytes) {
     // Whatever got past the scan and the parser's settings (an encoding the scan cannot read, a
     // parser that ignores ProhibitDTD), a loaded document with a document type is refused, and
     // so is one whose answer cannot be had.
-    ComRef<IXMLDOMDocumentType> doctype;
+    ComPtr<IXMLDOMDocumentType> doctype;
     if (FAILED(doc->get_doctype(doctype.Put())) || doctype) return false;
-    ComRef<IXMLDOMElement> root;
+    ComPtr<IXMLDOMElement> root;
     if (doc->get_documentElement(root.Put()) != S_OK || !root) return false;
 
     impl_ = std::move(impl);
@@ -238,12 +218,12 @@ bool ConfigFile::Load(bool scanBytes) {
 }
 
 bool ConfigFile::HasElement(const std::wstring& path) const {
-    ComRef<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> element;
     return impl_ && impl_->SelectElement(path, element);
 }
 
 bool ConfigFile::ReadText(const std::wstring& path, std::wstring& out) const {
-    ComRef<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> element;
     if (!impl_ || !impl_->SelectElement(path, element)) return false;
     Bstr text;
     if (FAILED(element->get_text(text.Put()))) return false;
@@ -252,7 +232,7 @@ bool ConfigFile::ReadText(const std::wstring& path, std::wstring& out) const {
 }
 
 bool ConfigFile::WriteText(const std::wstring& path, const std::wstring& text) {
-    ComRef<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> element;
     if (!impl_ || !impl_->SelectElement(path, element)) return false;
     Bstr value(text);
     return SUCCEEDED(element->put_text(value.Get()));
@@ -260,7 +240,7 @@ bool ConfigFile::WriteText(const std::wstring& path, const std::wstring& text) {
 
 bool ConfigFile::ReadAttribute(const std::wstring& path, const std::wstring& name,
                                std::wstring& out) const {
-    ComRef<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> element;
     if (!impl_ || !impl_->SelectElement(path, element)) return false;
     Bstr attrName(name);
     Variant value;
@@ -273,7 +253,7 @@ bool ConfigFile::ReadAttribute(const std::wstring& path, const std::wstring& nam
 
 bool ConfigFile::WriteAttribute(const std::wstring& path, const std::wstring& name,
                                 const std::wstring& text) {
-    ComRef<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> element;
     if (!impl_ || !impl_->SelectElement(path, element)) return false;
     Bstr attrName(name);
     Variant value;
@@ -284,12 +264,12 @@ bool ConfigFile::WriteAttribute(const std::wstring& path, const std::wstring& na
 }
 
 bool ConfigFile::AppendElement(const std::wstring& parentPath, const std::wstring& name) {
-    ComRef<IXMLDOMElement> parent;
+    ComPtr<IXMLDOMElement> parent;
     if (!impl_ || !impl_->SelectElement(parentPath, parent)) return false;
     Bstr tag(name);
-    ComRef<IXMLDOMElement> created;
+    ComPtr<IXMLDOMElement> created;
     if (impl_->doc->createElement(tag.Get(), created.Put()) != S_OK || !created) return false;
-    ComRef<IXMLDOMNode> appended;
+    ComPtr<IXMLDOMNode> appended;
     return SUCCEEDED(parent->appendChild(created.Get(), appended.Put())) && appended;
 }
 

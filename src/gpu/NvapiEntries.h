@@ -118,53 +118,72 @@ class NvEntry<NvStatus(VELMORA_NVAPI_CALL*)(Args...)> {
     Pointer fn_ = nullptr;
 };
 
+// Every entry the program calls, once: table slot, function type, interface id and its value
+// (the ids nvapi_QueryInterface answers to). The table, the ids, the resolution and the
+// lookup by id below are all made from this list, so an entry cannot be added to one and
+// missed in another.
+#define VELMORA_NVAPI_ENTRY_LIST(X)                                                               \
+    X(initialize, NvInitializeFn, kInitialize, 0x0150E828)                                        \
+    X(unload, NvUnloadFn, kUnload, 0xD22BDD7E)                                                    \
+    X(getErrorMessage, NvGetErrorMessageFn, kGetErrorMessage, 0x6C2D048C)                         \
+    X(enumPhysicalGpus, NvEnumPhysicalGPUsFn, kEnumPhysicalGPUs, 0xE5AC921F)                      \
+    X(enumNvidiaDisplayHandle, NvEnumNvidiaDisplayHandleFn, kEnumNvidiaDisplayHandle, 0x9ABDD40D) \
+    X(getAssociatedDisplayOutputId, NvGetAssociatedDisplayOutputIdFn,                             \
+      kGetAssociatedDisplayOutputId, 0xD995937E)                                                  \
+    X(getDisplayDriverMemoryInfo, NvGetDisplayDriverMemoryInfoFn, kGetDisplayDriverMemoryInfo,    \
+      0x774AA982)                                                                                 \
+    X(getDisplayDriverVersion, NvGetDisplayDriverVersionFn, kGetDisplayDriverVersion, 0xF951A4D1) \
+    X(sysGetChipSetInfo, NvSysGetChipSetInfoFn, kSysGetChipSetInfo, 0x53DABBCA)                   \
+    X(gpuGetFullName, NvGpuGetFullNameFn, kGpuGetFullName, 0xCEEE8E9F)                            \
+    X(gpuGetPciIdentifiers, NvGpuGetPciIdentifiersFn, kGpuGetPciIdentifiers, 0x2DDFB66E)          \
+    X(gpuGetVbiosVersionString, NvGpuGetVbiosVersionStringFn, kGpuGetVbiosVersionString,          \
+      0xA561FD7D)                                                                                 \
+    X(gpuGetAllClockFrequencies, NvGpuGetAllClockFrequenciesFn, kGpuGetAllClockFrequencies,       \
+      0xDCB616C3)                                                                                 \
+    X(gpuGetDynamicPstatesInfoEx, NvGpuGetDynamicPstatesInfoExFn, kGpuGetDynamicPstatesInfoEx,    \
+      0x60DED2ED)                                                                                 \
+    X(gpuGetCurrentPstate, NvGpuGetCurrentPstateFn, kGpuGetCurrentPstate, 0x927DA4F6)             \
+    X(gpuGetPstates20, NvGpuGetPstates20Fn, kGpuGetPstates20, 0x6FF81213)                         \
+    X(gpuSetPstates20, NvGpuSetPstates20Fn, kGpuSetPstates20, 0x0F4DAE6B)                         \
+    X(gpuGetThermalSettings, NvGpuGetThermalSettingsFn, kGpuGetThermalSettings, 0xE3640A56)       \
+    X(gpuGetTachReading, NvGpuGetTachReadingFn, kGpuGetTachReading, 0x5F608315)                   \
+    X(gpuClientThermalPoliciesGetStatus, NvGpuThermalPoliciesGetStatusFn,                         \
+      kGpuClientThermalPoliciesGetStatus, 0xE9C425A1)                                             \
+    X(gpuClientThermalPoliciesSetStatus, NvGpuThermalPoliciesSetStatusFn,                         \
+      kGpuClientThermalPoliciesSetStatus, 0x34C0B13D)                                             \
+    X(i2cWrite, NvI2cWriteFn, kI2cWrite, 0xE812EB07)                                              \
+    X(gpuGetMemoryType, NvGpuGetMemoryTypeFn, kGpuGetMemoryType, 0x57F7CAAC)                      \
+    X(gpuGetMemoryBusWidth, NvGpuGetMemoryBusWidthFn, kGpuGetMemoryBusWidth, 0x11104158)          \
+    X(gpuGetVoltageDomainsStatus, NvGpuGetVoltageDomainsStatusFn, kGpuGetVoltageDomainsStatus,    \
+      0xC16C7E2C)                                                                                 \
+    X(gpuGetCoolerSettings, NvGpuGetCoolerSettingsFn, kGpuGetCoolerSettings, 0xDA141340)          \
+    X(gpuSetCoolerLevels, NvGpuSetCoolerLevelsFn, kGpuSetCoolerLevels, 0x891FA0AE)                \
+    X(gpuPowerTopologyGetInfo, NvGpuPowerTopologyGetInfoFn, kGpuPowerTopologyGetInfo, 0xA4DFD3F2) \
+    X(gpuPowerTopologyGetStatus, NvGpuPowerTopologyGetStatusFn, kGpuPowerTopologyGetStatus,       \
+      0xEDCF624E)                                                                                 \
+    X(gpuPowerPoliciesGetInfo, NvGpuPowerPoliciesGetInfoFn, kGpuPowerPoliciesGetInfo, 0x34206D86) \
+    X(gpuPowerPoliciesGetStatus, NvGpuPowerPoliciesGetStatusFn, kGpuPowerPoliciesGetStatus,       \
+      0x70916171)                                                                                 \
+    X(gpuPowerPoliciesSetStatus, NvGpuPowerPoliciesSetStatusFn, kGpuPowerPoliciesSetStatus,       \
+      0xAD95F5ED)                                                                                 \
+    X(gpuThermalPoliciesGetInfo, NvGpuThermalPoliciesGetInfoFn, kGpuThermalPoliciesGetInfo,       \
+      0x0D258BB5)                                                                                 \
+    X(i2cWriteEx, NvI2cWriteExFn, kI2cWriteEx, 0x283AC65A)                                        \
+    X(gpuResetPrepare, NvGpuResetPrepareFn, kGpuResetPrepare, 0xB23B70EE)
+
+namespace id {
+#define VELMORA_NVAPI_ID(slot, Fn, name, value) inline constexpr uint32_t name = value;
+VELMORA_NVAPI_ENTRY_LIST(VELMORA_NVAPI_ID)
+#undef VELMORA_NVAPI_ID
+}  // namespace id
+
 struct NvapiEntries {
-    NvEntry<NvInitializeFn> initialize;
-    NvEntry<NvUnloadFn> unload;
-    NvEntry<NvGetErrorMessageFn> getErrorMessage;
-    NvEntry<NvEnumPhysicalGPUsFn> enumPhysicalGpus;
-    NvEntry<NvEnumNvidiaDisplayHandleFn> enumNvidiaDisplayHandle;
-    NvEntry<NvGetAssociatedDisplayOutputIdFn> getAssociatedDisplayOutputId;
-    NvEntry<NvGetDisplayDriverMemoryInfoFn> getDisplayDriverMemoryInfo;
-    NvEntry<NvGetDisplayDriverVersionFn> getDisplayDriverVersion;
-    NvEntry<NvSysGetChipSetInfoFn> sysGetChipSetInfo;
-    NvEntry<NvGpuGetFullNameFn> gpuGetFullName;
-    NvEntry<NvGpuGetPciIdentifiersFn> gpuGetPciIdentifiers;
-    NvEntry<NvGpuGetVbiosVersionStringFn> gpuGetVbiosVersionString;
-    NvEntry<NvGpuGetAllClockFrequenciesFn> gpuGetAllClockFrequencies;
-    NvEntry<NvGpuGetDynamicPstatesInfoExFn> gpuGetDynamicPstatesInfoEx;
-    NvEntry<NvGpuGetCurrentPstateFn> gpuGetCurrentPstate;
-    NvEntry<NvGpuGetPstates20Fn> gpuGetPstates20;
-    NvEntry<NvGpuSetPstates20Fn> gpuSetPstates20;
-    NvEntry<NvGpuGetThermalSettingsFn> gpuGetThermalSettings;
-    NvEntry<NvGpuGetTachReadingFn> gpuGetTachReading;
-    NvEntry<NvGpuThermalPoliciesGetStatusFn> gpuClientThermalPoliciesGetStatus;
-    NvEntry<NvGpuThermalPoliciesSetStatusFn> gpuClientThermalPoliciesSetStatus;
-    NvEntry<NvI2cWriteFn> i2cWrite;
-    NvEntry<NvGpuGetMemoryTypeFn> gpuGetMemoryType;
-    NvEntry<NvGpuGetMemoryBusWidthFn> gpuGetMemoryBusWidth;
-    NvEntry<NvGpuGetVoltageDomainsStatusFn> gpuGetVoltageDomainsStatus;
-    NvEntry<NvGpuGetCoolerSettingsFn> gpuGetCoolerSettings;
-    NvEntry<NvGpuSetCoolerLevelsFn> gpuSetCoolerLevels;
-    NvEntry<NvGpuPowerTopologyGetInfoFn> gpuPowerTopologyGetInfo;
-    NvEntry<NvGpuPowerTopologyGetStatusFn> gpuPowerTopologyGetStatus;
-    NvEntry<NvGpuPowerPoliciesGetInfoFn> gpuPowerPoliciesGetInfo;
-    NvEntry<NvGpuPowerPoliciesGetStatusFn> gpuPowerPoliciesGetStatus;
-    NvEntry<NvGpuPowerPoliciesSetStatusFn> gpuPowerPoliciesSetStatus;
-    NvEntry<NvGpuThermalPoliciesGetInfoFn> gpuThermalPoliciesGetInfo;
-    NvEntry<NvI2cWriteExFn> i2cWriteEx;
-    NvEntry<NvGpuResetPrepareFn> gpuResetPrepare;
+#define VELMORA_NVAPI_SLOT(slot, Fn, name, value) NvEntry<Fn> slot;
+    VELMORA_NVAPI_ENTRY_LIST(VELMORA_NVAPI_SLOT)
+#undef VELMORA_NVAPI_SLOT
 };
 
 using NvQueryInterfaceFn = void* (*)(uint32_t interfaceId);
-
-namespace detail {
-template <typename Fn>
-void Resolve(NvEntry<Fn>& slot, NvQueryInterfaceFn query, uint32_t interfaceId) {
-    // The driver hands out code addresses as void*; converting back is what it expects.
-    slot = reinterpret_cast<Fn>(query(interfaceId));
-}
-}  // namespace detail
 
 // Fills the whole table from the driver's query function, once. A null query function gives
 // an empty table (every call then answers kNvStatusNoImplementation).
@@ -173,45 +192,26 @@ inline NvapiEntries ResolveNvapiEntries(NvQueryInterfaceFn queryInterface) {
     if (queryInterface == nullptr) {
         return e;
     }
-    using detail::Resolve;
-    Resolve(e.initialize, queryInterface, id::kInitialize);
-    Resolve(e.unload, queryInterface, id::kUnload);
-    Resolve(e.getErrorMessage, queryInterface, id::kGetErrorMessage);
-    Resolve(e.enumPhysicalGpus, queryInterface, id::kEnumPhysicalGPUs);
-    Resolve(e.enumNvidiaDisplayHandle, queryInterface, id::kEnumNvidiaDisplayHandle);
-    Resolve(e.getAssociatedDisplayOutputId, queryInterface, id::kGetAssociatedDisplayOutputId);
-    Resolve(e.getDisplayDriverMemoryInfo, queryInterface, id::kGetDisplayDriverMemoryInfo);
-    Resolve(e.getDisplayDriverVersion, queryInterface, id::kGetDisplayDriverVersion);
-    Resolve(e.sysGetChipSetInfo, queryInterface, id::kSysGetChipSetInfo);
-    Resolve(e.gpuGetFullName, queryInterface, id::kGpuGetFullName);
-    Resolve(e.gpuGetPciIdentifiers, queryInterface, id::kGpuGetPciIdentifiers);
-    Resolve(e.gpuGetVbiosVersionString, queryInterface, id::kGpuGetVbiosVersionString);
-    Resolve(e.gpuGetAllClockFrequencies, queryInterface, id::kGpuGetAllClockFrequencies);
-    Resolve(e.gpuGetDynamicPstatesInfoEx, queryInterface, id::kGpuGetDynamicPstatesInfoEx);
-    Resolve(e.gpuGetCurrentPstate, queryInterface, id::kGpuGetCurrentPstate);
-    Resolve(e.gpuGetPstates20, queryInterface, id::kGpuGetPstates20);
-    Resolve(e.gpuSetPstates20, queryInterface, id::kGpuSetPstates20);
-    Resolve(e.gpuGetThermalSettings, queryInterface, id::kGpuGetThermalSettings);
-    Resolve(e.gpuGetTachReading, queryInterface, id::kGpuGetTachReading);
-    Resolve(e.gpuClientThermalPoliciesGetStatus, queryInterface,
-            id::kGpuClientThermalPoliciesGetStatus);
-    Resolve(e.gpuClientThermalPoliciesSetStatus, queryInterface,
-            id::kGpuClientThermalPoliciesSetStatus);
-    Resolve(e.i2cWrite, queryInterface, id::kI2cWrite);
-    Resolve(e.gpuGetMemoryType, queryInterface, id::kGpuGetMemoryType);
-    Resolve(e.gpuGetMemoryBusWidth, queryInterface, id::kGpuGetMemoryBusWidth);
-    Resolve(e.gpuGetVoltageDomainsStatus, queryInterface, id::kGpuGetVoltageDomainsStatus);
-    Resolve(e.gpuGetCoolerSettings, queryInterface, id::kGpuGetCoolerSettings);
-    Resolve(e.gpuSetCoolerLevels, queryInterface, id::kGpuSetCoolerLevels);
-    Resolve(e.gpuPowerTopologyGetInfo, queryInterface, id::kGpuPowerTopologyGetInfo);
-    Resolve(e.gpuPowerTopologyGetStatus, queryInterface, id::kGpuPowerTopologyGetStatus);
-    Resolve(e.gpuPowerPoliciesGetInfo, queryInterface, id::kGpuPowerPoliciesGetInfo);
-    Resolve(e.gpuPowerPoliciesGetStatus, queryInterface, id::kGpuPowerPoliciesGetStatus);
-    Resolve(e.gpuPowerPoliciesSetStatus, queryInterface, id::kGpuPowerPoliciesSetStatus);
-    Resolve(e.gpuThermalPoliciesGetInfo, queryInterface, id::kGpuThermalPoliciesGetInfo);
-    Resolve(e.i2cWriteEx, queryInterface, id::kI2cWriteEx);
-    Resolve(e.gpuResetPrepare, queryInterface, id::kGpuResetPrepare);
+    // The driver hands out code addresses as void*; converting back is what it expects.
+#define VELMORA_NVAPI_RESOLVE(slot, Fn, name, value) \
+    e.slot = reinterpret_cast<Fn>(queryInterface(id::name));
+    VELMORA_NVAPI_ENTRY_LIST(VELMORA_NVAPI_RESOLVE)
+#undef VELMORA_NVAPI_RESOLVE
     return e;
+}
+
+// The other direction, for whoever plays the driver (the simulated card): the address a
+// table holds for an interface id, null for an id not in the list or a slot left empty.
+inline void* NvapiEntryAddress(const NvapiEntries& entries, uint32_t interfaceId) {
+    switch (interfaceId) {
+#define VELMORA_NVAPI_ADDRESS(slot, Fn, name, value) \
+    case id::name:                                   \
+        return reinterpret_cast<void*>(entries.slot.get());
+        VELMORA_NVAPI_ENTRY_LIST(VELMORA_NVAPI_ADDRESS)
+#undef VELMORA_NVAPI_ADDRESS
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace nvapi

@@ -553,43 +553,4 @@ static_assert(sizeof(NvI2cInfoV3) == 44);
 #endif
 inline constexpr uint32_t kNvI2cInfoVer3 = NvVersionWord(sizeof(NvI2cInfoV3), 3);
 
-// ---- Interface ids, looked up through nvapi_QueryInterface ----
-namespace id {
-inline constexpr uint32_t kInitialize = 0x0150E828;
-inline constexpr uint32_t kUnload = 0xD22BDD7E;
-inline constexpr uint32_t kGetErrorMessage = 0x6C2D048C;
-inline constexpr uint32_t kEnumPhysicalGPUs = 0xE5AC921F;
-inline constexpr uint32_t kEnumNvidiaDisplayHandle = 0x9ABDD40D;
-inline constexpr uint32_t kGetAssociatedDisplayOutputId = 0xD995937E;
-inline constexpr uint32_t kGetDisplayDriverMemoryInfo = 0x774AA982;
-inline constexpr uint32_t kGetDisplayDriverVersion = 0xF951A4D1;
-inline constexpr uint32_t kSysGetChipSetInfo = 0x53DABBCA;
-inline constexpr uint32_t kGpuGetFullName = 0xCEEE8E9F;
-inline constexpr uint32_t kGpuGetPciIdentifiers = 0x2DDFB66E;
-inline constexpr uint32_t kGpuGetVbiosVersionString = 0xA561FD7D;
-inline constexpr uint32_t kGpuGetAllClockFrequencies = 0xDCB616C3;
-inline constexpr uint32_t kGpuGetDynamicPstatesInfoEx = 0x60DED2ED;
-inline constexpr uint32_t kGpuGetCurrentPstate = 0x927DA4F6;
-inline constexpr uint32_t kGpuGetPstates20 = 0x6FF81213;
-inline constexpr uint32_t kGpuSetPstates20 = 0x0F4DAE6B;
-inline constexpr uint32_t kGpuGetThermalSettings = 0xE3640A56;
-inline constexpr uint32_t kGpuGetTachReading = 0x5F608315;
-inline constexpr uint32_t kGpuClientThermalPoliciesGetStatus = 0xE9C425A1;
-inline constexpr uint32_t kGpuClientThermalPoliciesSetStatus = 0x34C0B13D;
-inline constexpr uint32_t kI2cWrite = 0xE812EB07;
-inline constexpr uint32_t kGpuGetMemoryType = 0x57F7CAAC;
-inline constexpr uint32_t kGpuGetMemoryBusWidth = 0x11104158;
-inline constexpr uint32_t kGpuGetVoltageDomainsStatus = 0xC16C7E2C;
-inline constexpr uint32_t kGpuGetCoolerSettings = 0xDA141340;
-inline constexpr uint32_t kGpuSetCoolerLevels = 0x891FA0AE;
-inline constexpr uint32_t kGpuPowerTopologyGetInfo = 0xA4DFD3F2;
-inline constexpr uint32_t kGpuPowerTopologyGetStatus = 0xEDCF624E;
-inline constexpr uint32_t kGpuPowerPoliciesGetInfo = 0x34206D86;
-inline constexpr uint32_t kGpuPowerPoliciesGetStatus = 0x70916171;
-inline constexpr uint32_t kGpuPowerPoliciesSetStatus = 0xAD95F5ED;
-inline constexpr uint32_t kGpuThermalPoliciesGetInfo = 0x0D258BB5;
-inline constexpr uint32_t kI2cWriteEx = 0x283AC65A;
-inline constexpr uint32_t kGpuResetPrepare = 0xB23B70EE;  // called with the GPU handle and 1
-}  // namespace id
-
 }  // namespace nvapi

@@ -9,26 +9,9 @@
 #include "toolkit/Controls.h"
 #include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPackReader.h"
+#include "win32/Handles.h"
 
 namespace velmora {
-namespace {
-
-class ScreenDc {
-  public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
-};
-
-}  // namespace
-
 // Screen-compatible memory DC with a top-down 32-bit premultiplied DIB selected into it.
 class LayeredSurface {
   public:
@@ -240,7 +223,8 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
         Gdiplus::Bitmap canvas(w, h, w * 4, PixelFormat32bppPARGB, surface_->Bits());
         Gdiplus::Graphics g(&canvas);
         if (g.GetLastStatus() != Gdiplus::Ok) return false;
-        if (partial) g.SetClip(Gdiplus::Rect(area.left, area.top, RectWidth(area), RectHeight(area)));
+        if (partial)
+            g.SetClip(Gdiplus::Rect(area.left, area.top, RectWidth(area), RectHeight(area)));
         DrawLayers(g, background == nullptr, partial ? &area : nullptr);
         g.Flush(Gdiplus::FlushIntentionSync);
     }
@@ -250,8 +234,9 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
     SIZE size{w, h};
     POINT src{0, 0};
     if (partial) {
-        UPDATELAYEREDWINDOWINFO info{sizeof info, screen.Get(), &dst, &size, surface_->Dc(),
-                                     &src, 0, &blend_, ULW_ALPHA, &area};
+        UPDATELAYEREDWINDOWINFO info{sizeof info,    screen.Get(), &dst, &size,
+                                     surface_->Dc(), &src,         0,    &blend_,
+                                     ULW_ALPHA,      &area};
         if (UpdateLayeredWindowIndirect(hwnd_, &info)) return true;
     }
     return UpdateLayeredWindow(hwnd_, screen.Get(), &dst, &size, surface_->Dc(), &src, 0, &blend_,
@@ -310,7 +295,8 @@ BOOL CDialogBase::OnInitDialog() {
     // (a CAPTION line in a template adds WS_CAPTION by itself).
     const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
     if (style & (WS_CAPTION | WS_THICKFRAME)) {
-        SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME));
+        SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                          style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME));
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -1,6 +1,7 @@
 #include "toolkit/Radio.h"
 
 #include "toolkit/SkinDraw.h"
+#include "win32/Handles.h"
 
 namespace velmora {
 
@@ -53,11 +54,10 @@ void CRadio::Draw(Gdiplus::Graphics& g) {
 
     // The caption box is measured with the surface's default font, not the caption's own.
     SIZE extent{0, 0};
-    HDC measure = CreateCompatibleDC(nullptr);
-    if (measure) {
-        GetTextExtentPoint32W(measure, caption_.c_str(), static_cast<int>(caption_.size()),
+    const MemoryDc measure(nullptr);
+    if (measure.Get()) {
+        GetTextExtentPoint32W(measure.Get(), caption_.c_str(), static_cast<int>(caption_.size()),
                               &extent);
-        DeleteDC(measure);
     }
     Gdiplus::RectF layout(float(rect_.right), float(rect_.top - 3), float(extent.cx - textInset_),
                           float(extent.cy));

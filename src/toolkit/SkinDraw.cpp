@@ -1,5 +1,7 @@
 #include "toolkit/SkinDraw.h"
 
+#include "win32/Handles.h"
+
 namespace velmora {
 
 void DrawImagePart(Gdiplus::Graphics& g, Gdiplus::Image* image, int dx, int dy, int sx, int sy,
@@ -31,10 +33,9 @@ namespace {
 // not always there (wine without the core fonts answers with no family at all), so a few
 // common faces are tried by name too. Resolved once: fonts do not come and go while we run.
 const wchar_t* ResolveSkinFontFamily() {
-    static const wchar_t* const kCandidates[] = {L"NEWSGOTL",   L"Microsoft Sans Serif",
-                                                 L"Segoe UI",   L"Tahoma",
-                                                 L"Arial",      L"DejaVu Sans",
-                                                 L"Liberation Sans"};
+    static const wchar_t* const kCandidates[] = {
+        L"NEWSGOTL", L"Microsoft Sans Serif", L"Segoe UI",       L"Tahoma",
+        L"Arial",    L"DejaVu Sans",          L"Liberation Sans"};
     for (const wchar_t* name : kCandidates) {
         Gdiplus::FontFamily family(name);
         if (family.GetLastStatus() == Gdiplus::Ok && family.IsAvailable()) return name;
@@ -63,9 +64,8 @@ int DpiAdjustedPoints(int points, int dpi) {
 }
 
 int DpiAdjustedPoints(int points) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
     return DpiAdjustedPoints(points, dpi);
 }
 

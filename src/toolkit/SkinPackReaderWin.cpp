@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 #include "toolkit/GdiplusIncludes.h"
 
-#include "toolkit/ComPtr.h"
+#include "win32/ComPtr.h"
 #include "toolkit/SkinPackReader.h"
 
 namespace velmora {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string_view>
 
-#include "toolkit/ComPtr.h"
+#include "win32/ComPtr.h"
 
 namespace Gdiplus {
 class Bitmap;

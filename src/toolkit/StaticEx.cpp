@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win32/Handles.h"
+
 namespace velmora {
 
 namespace {
@@ -31,11 +33,8 @@ void CStaticEx::Unsubclass() {
 }
 
 void CStaticEx::Paint(HWND hwnd, HDC dc, const RECT& client) {
-    HBRUSH band = CreateSolidBrush(kBandColor);
-    if (band) {
-        FillRect(dc, &client, band);
-        DeleteObject(band);
-    }
+    const GdiObject<HBRUSH> band(CreateSolidBrush(kBandColor));
+    if (band) FillRect(dc, &client, band.Get());
     const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     GetWindowTextW(hwnd, text.data(), length + 1);

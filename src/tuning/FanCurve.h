@@ -13,6 +13,16 @@ struct FanCurvePoint {
 
 inline constexpr int kFanCurvePointCount = 8;
 
+// The curve as found in the settings file ("FanMap"); each has* is false when its attribute is
+// missing, so the caller can keep its previous value for that field.
+struct FanMapValues {
+    bool hasTemperature[kFanCurvePointCount] = {};
+    bool hasFanPercent[kFanCurvePointCount] = {};
+    FanCurvePoint points[kFanCurvePointCount] = {};
+    bool hasSteps = false;
+    int32_t steps = 0;  // "blLine": nonzero = step curve
+};
+
 // The levels to set, in order: none, one, or two (the second write of a curve whose first two
 // points share a temperature).
 struct FanCurveLevels {

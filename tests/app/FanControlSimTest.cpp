@@ -32,8 +32,8 @@ class FanControlOnSimulatedCard : public testing::Test {
             const FanCurvePoint points[kFanCurvePointCount] = {
                 {30, 30}, {40, 40}, {50, 50}, {60, 60}, {70, 70}, {80, 80}, {90, 90}, {95, 100}};
             for (int i = 0; i < kFanCurvePointCount; ++i) {
-                v.points[i] = points[i];
-                v.hasPoint[i][0] = v.hasPoint[i][1] = true;
+                v.map.points[i] = points[i];
+                v.map.hasTemperature[i] = v.map.hasFanPercent[i] = true;
             }
             v.hasPeriod = true;
             v.periodMs = 1000;

@@ -77,12 +77,12 @@ FanConfigValues Curve(std::initializer_list<FanCurvePoint> pts, int32_t steps, i
     FanConfigValues v;
     int i = 0;
     for (const auto& p : pts) {
-        v.points[i] = p;
-        v.hasPoint[i][0] = v.hasPoint[i][1] = true;
+        v.map.points[i] = p;
+        v.map.hasTemperature[i] = v.map.hasFanPercent[i] = true;
         ++i;
     }
-    v.hasSteps = true;
-    v.steps = steps;
+    v.map.hasSteps = true;
+    v.map.steps = steps;
     v.hasPeriod = true;
     v.periodMs = period;
     return v;
@@ -170,8 +170,8 @@ TEST_F(FanControlTest, UnreadableFileLeavesTimerAndCurveAsTheyWere) {
 TEST_F(FanControlTest, MissingValuesKeepThePreviousOnes) {
     SwitchOn(kLineCurve);
     FanConfigValues partial;  // no FanMap, no UpdateTime
-    partial.hasPoint[2][1] = true;
-    partial.points[2].fanPercent = 90;
+    partial.map.hasFanPercent[2] = true;
+    partial.map.points[2].fanPercent = 90;
     SwitchOn(partial);
     EXPECT_EQ(fan.fanCurve[2].temperatureC, 70);
     EXPECT_EQ(fan.fanCurve[2].fanPercent, 90);
@@ -185,9 +185,9 @@ TEST_F(FanControlTest, AnIncompleteCurveNeverRunsAndTheDriverKeepsTheFan) {
     noMap.hasPeriod = true;
     noMap.periodMs = 1000;
     FanConfigValues oneMissing = kLineCurve;
-    oneMissing.hasPoint[7][1] = false;
+    oneMissing.map.hasFanPercent[7] = false;
     FanConfigValues lastTemperatureMissing = kLineCurve;
-    lastTemperatureMissing.hasPoint[7][0] = false;
+    lastTemperatureMissing.map.hasTemperature[7] = false;
     for (const FanConfigValues* values : {&noMap, &oneMissing, &lastTemperatureMissing}) {
         FakeCards c;
         FakeTimer t;
@@ -215,7 +215,7 @@ TEST_F(FanControlTest, ACurveThatBecomesInvalidStopsAndHandsTheFanBack) {
     ASSERT_FALSE(card.Automatic());
 
     FanConfigValues outOfOrder = kLineCurve;
-    outOfOrder.points[4].temperatureC = 60;  // below the 80 of the point before
+    outOfOrder.map.points[4].temperatureC = 60;  // below the 80 of the point before
     SwitchOn(outOfOrder);
     EXPECT_EQ(fan.CurveProblem(), FanCurveProblem::OutOfOrder);
     EXPECT_FALSE(timer.running);
@@ -231,7 +231,7 @@ TEST_F(FanControlTest, LevelsAreClampedToTheCoolersRangeReadWhenControlStarts) {
     card.minPct = 30;
     card.maxPct = 90;
     FanConfigValues edited = kLineCurve;
-    edited.points[7].fanPercent = 110;  // edited by hand
+    edited.map.points[7].fanPercent = 110;  // edited by hand
     SwitchOn(edited);
     EXPECT_EQ(fan.LevelMin(), 30);
     EXPECT_EQ(fan.LevelMax(), 90);
@@ -249,7 +249,7 @@ TEST_F(FanControlTest, LevelsAreClampedToTheCoolersRangeReadWhenControlStarts) {
 TEST_F(FanControlTest, AnUnknownRangeStillKeepsLevelsWithinZeroToHundred) {
     card.rangeOk = false;
     FanConfigValues edited = kLineCurve;
-    edited.points[7].fanPercent = 250;
+    edited.map.points[7].fanPercent = 250;
     SwitchOn(edited);
     card.temperature = 120;
     Tick();

@@ -2,7 +2,7 @@
 // loader must never pick it up. Its Initialize answers a status no driver uses.
 #include <cstdint>
 
-#include "gpu/NvapiRecords.h"
+#include "gpu/NvapiEntries.h"
 
 namespace {
 constexpr nvapi::NvStatus kPlantedMarker = 12345;

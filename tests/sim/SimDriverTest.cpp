@@ -8,6 +8,19 @@ using namespace nvapi;
 
 using SimDriver = SimTest;
 
+// A slot the simulated driver forgot would answer "no implementation" and look like an older
+// driver to every test that reaches it.
+TEST(SimInterface, AnswersEveryEntryTheProgramCallsAndNoOther) {
+    const NvapiEntries table = ResolveNvapiEntries(&QueryInterface);
+#define VELMORA_EXPECT_ANSWERED(slot, Fn, name, value) \
+    EXPECT_TRUE(table.slot.present()) << #slot;        \
+    EXPECT_EQ(NvapiEntryAddress(table, id::name), QueryInterface(id::name)) << #slot;
+    VELMORA_NVAPI_ENTRY_LIST(VELMORA_EXPECT_ANSWERED)
+#undef VELMORA_EXPECT_ANSWERED
+    EXPECT_EQ(QueryInterface(0x12345678u), nullptr);
+    EXPECT_EQ(NvapiEntryAddress(NvapiEntries(), id::kInitialize), nullptr);
+}
+
 TEST_F(SimDriver, NoDriverAnswersLibraryNotFoundEverywhere) {
     ASSERT_TRUE(sim.LoadScenarioText("driver = none\n"));
     EXPECT_EQ(nv.initialize(), kNvStatusLibraryNotFound);

@@ -1,4 +1,5 @@
-// Small RAII owners for COM: the per-thread initialisation, interface pointers and BSTRs.
+// Small RAII owners for COM: the per-thread initialisation, BSTRs and VARIANTs (interface
+// pointers: ComPtr).
 #pragma once
 
 #include <windows.h>
@@ -6,6 +7,8 @@
 #include <oleauto.h>
 
 #include <string>
+
+#include "win32/ComPtr.h"
 
 namespace velmora {
 
@@ -30,32 +33,6 @@ class ComThreadInit {
   private:
     bool initialised_ = false;
     bool usable_ = false;
-};
-
-template <typename T>
-class ComRef {
-  public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-    T* Get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For out-parameters: drops what is held first.
-    T** Put() {
-        Reset();
-        return &p_;
-    }
-    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-    void Reset() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-    }
-
-  private:
-    T* p_ = nullptr;
 };
 
 class Bstr {

@@ -1,4 +1,5 @@
-// Owning pointer to a COM interface: releases it once, on reset or destruction.
+// Owning pointer to a COM interface: releases it once, on reset or destruction. Copies add a
+// reference.
 #pragma once
 
 #include <unknwn.h>
@@ -37,6 +38,8 @@ class ComPtr {
         Reset();
         return &p_;
     }
+    // For QueryInterface-style out parameters.
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
 
   private:
     T* p_ = nullptr;

@@ -1,0 +1,90 @@
+// Owners of kernel and GDI handles: each is given back once, on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace velmora {
+
+// A handle from CreateFileW (INVALID_HANDLE_VALUE when it failed).
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    HANDLE Get() const { return h_; }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    // Closes now; false when there was nothing to close or closing reported an error (a
+    // written file may then be incomplete).
+    bool Close() {
+        const HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
+        return h != INVALID_HANDLE_VALUE && CloseHandle(h);
+    }
+
+  private:
+    HANDLE h_;
+};
+
+// The screen's device context.
+class ScreenDc {
+  public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
+// A memory device context compatible with `compatible` (null: with the screen).
+class MemoryDc {
+  public:
+    explicit MemoryDc(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+    ~MemoryDc() {
+        if (dc_) DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
+// A GDI object (bitmap, brush, pen, font) deleted with DeleteObject. It must not be selected
+// into a device context when this ends.
+template <class T>
+class GdiObject {
+  public:
+    GdiObject() = default;
+    explicit GdiObject(T object) : object_(object) {}
+    ~GdiObject() { Reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& o) noexcept : object_(std::exchange(o.object_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            object_ = std::exchange(o.object_, nullptr);
+        }
+        return *this;
+    }
+
+    T Get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+    void Reset() {
+        if (object_) DeleteObject(std::exchange(object_, nullptr));
+    }
+
+  private:
+    T object_ = nullptr;
+};
+
+}  // namespace velmora
