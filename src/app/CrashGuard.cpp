@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include "win32/Handles.h"
+
 namespace velmora {
 namespace {
 
@@ -27,25 +29,6 @@ HANDLE g_done = nullptr;  // set by the release thread once the action has retur
 DWORD g_releaseThreadId = 0;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
-
-class ScopedHandle {
-  public:
-    explicit ScopedHandle(HANDLE h) : h_(h) {}
-    ~ScopedHandle() {
-        if (h_) CloseHandle(h_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    HANDLE Release() {
-        HANDLE h = h_;
-        h_ = nullptr;
-        return h;
-    }
-
-  private:
-    HANDLE h_;
-};
 
 void RunActionOnce() {
     if (g_action && !g_actionStarted.exchange(true)) g_action();
@@ -104,12 +87,12 @@ void OnAbortSignal(int) {
 
 // The release thread, waiting from now on. False when it could not be made.
 bool StartReleaseThread() {
-    ScopedHandle wake(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ScopedHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle wake(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!wake.Get() || !done.Get()) return false;
     g_wake = wake.Get();
     g_done = done.Get();
-    ScopedHandle thread(
+    KernelHandle thread(
         CreateThread(nullptr, kReleaseStackBytes, ReleaseThread, nullptr, 0, &g_releaseThreadId));
     if (!thread.Get()) {
         g_wake = g_done = nullptr;

@@ -5,23 +5,11 @@
 #include <cwchar>
 #include <vector>
 
+#include "win32/Handles.h"
+#include "win32/ProgramFolder.h"
+
 namespace velmora {
 namespace {
-
-class ScopedHandle {
-  public:
-    explicit ScopedHandle(HANDLE h = nullptr) : h_(h) {}
-    ~ScopedHandle() {
-        if (h_) CloseHandle(h_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return h_; }
-    HANDLE* Out() { return &h_; }
-
-  private:
-    HANDLE h_;
-};
 
 class ScopedAttributeList {
   public:
@@ -50,21 +38,6 @@ class ScopedAttributeList {
     std::vector<unsigned char> buffer_;
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
-
-std::wstring ModuleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return L"";
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? L"" : path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -96,7 +69,7 @@ bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArgume
 }
 
 bool StartFanGuard(const std::wstring& markerPath) {
-    const std::wstring folder = ModuleFolder();
+    const std::wstring folder = ProgramFolder();
     if (folder.empty()) return false;
     const std::wstring guardPath = folder + L"\\" + kFanGuardFileName;
     const DWORD attributes = GetFileAttributesW(guardPath.c_str());
@@ -106,7 +79,7 @@ bool StartFanGuard(const std::wstring& markerPath) {
 
     // The guard waits on this process through a handle it inherits: a process id could be
     // reused by another process before the guard opens it.
-    ScopedHandle self;
+    KernelHandle self;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Out(),
                          SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
         return false;

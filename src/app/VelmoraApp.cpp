@@ -60,21 +60,6 @@ uint64_t HandBackFansOfLastRun(const std::wstring& markerPath) {
 
 }  // namespace
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return L"";
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(0, slash);
-}
-
 std::wstring CVelmoraApp::ReadSkinPackName() {
     ConfigFile cfg;
     std::wstring name;

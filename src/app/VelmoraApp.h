@@ -6,10 +6,12 @@
 
 #include <string>
 
+#include "win32/ProgramFolder.h"
+
 namespace velmora {
 
 class CVelmoraApp {
-public:
+  public:
     // The whole start-up; returns when the main window has ended (or at once for a second
     // instance).
     int InitInstance(HINSTANCE instance);
@@ -18,8 +20,5 @@ public:
     // the file or the element is missing.
     static std::wstring ReadSkinPackName();
 };
-
-// The folder of the program file, without a trailing backslash.
-std::wstring ProgramFolder();
 
 }  // namespace velmora

@@ -28,6 +28,26 @@ class FileHandle {
     HANDLE h_;
 };
 
+// A kernel handle that is null when there is none (events, threads, processes, duplicated
+// handles); Release() hands it on to whoever keeps it for good.
+class KernelHandle {
+  public:
+    explicit KernelHandle(HANDLE h = nullptr) : h_(h) {}
+    ~KernelHandle() {
+        if (h_) CloseHandle(h_);
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+
+    HANDLE Get() const { return h_; }
+    // For calls that hand a new handle out through a pointer; only on an empty owner.
+    HANDLE* Out() { return &h_; }
+    HANDLE Release() { return std::exchange(h_, nullptr); }
+
+  private:
+    HANDLE h_;
+};
+
 // The screen's device context.
 class ScreenDc {
   public:
