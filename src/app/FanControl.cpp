@@ -139,6 +139,25 @@ bool FanControl::SetFixedLevel(int32_t percent) {
     return WriteLevel(percent);
 }
 
+bool FanControl::SwitchToFixedLevel(int32_t percent) {
+    // Stopping the curve after the write would hand this very level back to the driver.
+    fanControlState = 0;
+    ApplyFanControlState(nullptr);
+    return SetFixedLevel(percent);
+}
+
+bool FanControl::SwitchToDriver() {
+    fanControlState = 0;
+    StopTimer();
+    releasedForFailures_ = false;
+    const int gpu = device_.SelectedGpu();
+    const bool selectedHeld = hold_.Holds(gpu);
+    HandBackAll();
+    if (selectedHeld) return !hold_.Holds(gpu);
+    // Another tool may have fixed this fan; the user asked for the driver's control anyway.
+    return device_.RestoreDefault(gpu);
+}
+
 void FanControl::SelectedGpuChanged() {
     HandBackAll();
     if (fanTimerRunning) {

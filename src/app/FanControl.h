@@ -95,6 +95,16 @@ class FanControl {
     // GPU; false when refused.
     bool SetFixedLevel(int32_t percent);
 
+    // The clock window's manual fan mode: the curve stops for good in this state (its fans go
+    // back to the driver first), then the fixed level is written, so the level the user chose
+    // is what the fan holds afterwards. A refused level leaves the fan with the driver.
+    bool SwitchToFixedLevel(int32_t percent);
+
+    // The clock window's automatic fan mode: the curve stops and the selected GPU's fan (and any
+    // other this run holds) goes back to the driver, held or not. False when the selected
+    // GPU's hand-back was refused.
+    bool SwitchToDriver();
+
     // Another GPU was chosen: the fans this run holds go back to the driver (the curve then
     // drives the new GPU from its next tick, within that cooler's range).
     void SelectedGpuChanged();

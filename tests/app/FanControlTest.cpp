@@ -440,6 +440,52 @@ TEST_F(FanControlTest, TheMarkerRecordsExactlyTheGpusWhoseFansAreHeld) {
 }
 
 // After a crash the crash path owns the fan: a tick on a surviving thread must not take it.
+// The clock window's manual mode while the curve runs: the curve stops first, so the level
+// written afterwards is the one that stays.
+TEST_F(FanControlTest, AFixedLevelReplacesTheRunningCurveAndStays) {
+    SwitchOn(kLineCurve);
+    card.temperature = 60;
+    Tick();
+    ASSERT_FALSE(card.Automatic());
+
+    EXPECT_TRUE(fan.SwitchToFixedLevel(75));
+    EXPECT_EQ(fan.fanControlState, 0);
+    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(fan.fanTimerRunning);
+    EXPECT_FALSE(card.Automatic());
+    EXPECT_EQ(card.cards[0].level, 75);
+    EXPECT_TRUE(hold.Holds(0));
+    // Bringing the timer in line afterwards (as the clock window's apply does) keeps it.
+    fan.ApplyFanControlState(nullptr);
+    EXPECT_FALSE(card.Automatic());
+    EXPECT_EQ(card.cards[0].level, 75);
+}
+
+TEST_F(FanControlTest, ARefusedFixedLevelLeavesTheFanWithTheDriver) {
+    SwitchOn(kLineCurve);
+    Tick();
+    card.minPct = 30;
+    EXPECT_FALSE(fan.SwitchToFixedLevel(10));
+    EXPECT_TRUE(card.Automatic());
+    EXPECT_FALSE(timer.running);
+}
+
+TEST_F(FanControlTest, TheDriversModeTakesTheFanBackHeldOrNot) {
+    // Fixed by another tool: not held by this run, handed back all the same.
+    card.cards[0] = {false, 40};
+    EXPECT_TRUE(fan.SwitchToDriver());
+    EXPECT_TRUE(card.Automatic());
+
+    SwitchOn(kLineCurve);
+    Tick();
+    ASSERT_TRUE(hold.Holds(0));
+    EXPECT_TRUE(fan.SwitchToDriver());
+    EXPECT_EQ(fan.fanControlState, 0);
+    EXPECT_FALSE(timer.running);
+    EXPECT_TRUE(card.Automatic());
+    EXPECT_FALSE(hold.Holds(0));
+}
+
 TEST_F(FanControlTest, OnceWritesAreRefusedNothingSetsALevel) {
     SwitchOn(kLineCurve);
     card.temperature = 60;
