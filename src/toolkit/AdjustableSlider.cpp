@@ -4,7 +4,7 @@
 
 #include "toolkit/HslColor.h"
 #include "toolkit/SkinDraw.h"
-#include "toolkit/SuperSliders.h"
+#include "toolkit/SliderScale.h"
 
 namespace velmora {
 
@@ -44,10 +44,7 @@ void CAdjustableSlider::SetTrackRect(int left, int top, int right, int bottom) {
 }
 
 void CAdjustableSlider::UpdateThumb() {
-    int offset = 0;
-    if (maximum_ != minimum_)
-        offset =
-            TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+    const int offset = SliderOffset(value_, minimum_, maximum_, TrackWidth());
     const int left = rect_.left + offset + thumbRel_.left;
     const int top = rect_.top + thumbRel_.top;
     thumbAbs_ = RECT{left, top, left + RectWidth(thumbRel_), top + RectHeight(thumbRel_)};
@@ -71,9 +68,8 @@ void CAdjustableSlider::SetStops(const float* values, int count) {
     for (int i = 0; i < count; ++i) {
         SliderStop& s = stops_[static_cast<size_t>(i)];
         s.value = values[i];
-        s.fromX =
-            (i == 0 || maximum_ == 0) ? 0 : TruncToInt(double(trackW) * values[i - 1] / maximum_);
-        s.toX = maximum_ == 0 ? 0 : TruncToInt(double(trackW) * values[i] / maximum_);
+        s.fromX = i == 0 ? 0 : SliderStopOffset(values[i - 1], maximum_, trackW);
+        s.toX = SliderStopOffset(values[i], maximum_, trackW);
     }
 }
 
@@ -125,10 +121,7 @@ void CAdjustableSlider::SetBaseColor(uint32_t argb) {
 
 void CAdjustableSlider::Draw(Gdiplus::Graphics& g) {
     const int fx = rect_.left + track_.left, fy = rect_.top + track_.top;
-    int fillW = 0;
-    if (maximum_ != minimum_)
-        fillW =
-            TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+    const int fillW = SliderOffset(value_, minimum_, maximum_, TrackWidth());
     Gdiplus::Bitmap* fill = gradientMode_ ? gradient_.get() : FirstImage();
     if (fill) DrawImagePart(g, fill, fx, fy, 0, 0, fillW, static_cast<int>(fill->GetHeight()));
     if (Gdiplus::Bitmap* thumb = SecondImage()) {
@@ -187,8 +180,9 @@ void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
             stopIndex_ = index;
             ChangeTo(v);
         }
-    } else if (TruncToInt(step_) == 1) {
-        if (trackW != 0) ChangeTo(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW));
+    } else if (IsUnitStep(step_)) {
+        float v;
+        if (SliderPressValue(minimum_, maximum_, trackW, d, v)) ChangeTo(v);
     } else {
         ChangeTo(px >= thumbAbs_.right ? value_ + step_ : value_ - step_);
     }
@@ -198,20 +192,13 @@ void CAdjustableSlider::OnMouseMove(UINT flags, int px, int py) {
     UpdateThumbHover(px, py);
     if (!dragging_) return;
     const int d = px - rect_.left - track_.left;
-    const int trackW = TrackWidth();
     float v;
     if (stopCount_ > 0) {
         int index;
         if (!StopValueAt(d, v, index) || v == value_) return;
         stopIndex_ = index;
-    } else if (maximum_ == minimum_ || trackW == 0) {
+    } else if (!SliderDragValue(minimum_, maximum_, step_, TrackWidth(), d, v)) {
         return;
-    } else if (TruncToInt(step_) == 1) {
-        v = float(TruncToInt(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW)));
-    } else {
-        const double perStep = double(trackW) * step_ / (double(maximum_) - minimum_);
-        if (perStep == 0) return;
-        v = float(TruncToInt(d / perStep) * double(step_) + minimum_);
     }
     if (v != value_) ChangeTo(v);
 }

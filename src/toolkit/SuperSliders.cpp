@@ -1,9 +1,9 @@
 #include "toolkit/SuperSliders.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "toolkit/SkinDraw.h"
+#include "toolkit/SliderScale.h"
 
 namespace velmora {
 
@@ -12,13 +12,6 @@ const uint32_t kValueColor = PackArgb(255, 255, 0, 0);
 const uint32_t kTitleColor = PackArgb(255, 180, 180, 180);
 constexpr int kLabelPoints = 10;
 }  // namespace
-
-int TruncToInt(double v) {
-    if (!std::isfinite(v)) return 0;
-    if (v >= 2147483647.0) return 2147483647;
-    if (v <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<int>(v);
-}
 
 bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
                                  std::wstring_view thumbImage, int id, BYTE flag) {
@@ -81,8 +74,7 @@ void CSuperSliders::SetPos(float value) {
 }
 
 int CSuperSliders::FillWidth() const {
-    if (maximum_ == minimum_) return 0;
-    return TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+    return SliderOffset(value_, minimum_, maximum_, TrackWidth());
 }
 
 void CSuperSliders::ChangeTo(float value) {
@@ -110,12 +102,13 @@ void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
     const int trackW = TrackWidth();
     const RECT hit{x + kTrackLeft, y + kTrackTop, x + kTrackLeft + trackW + 9, y + kTrackBottom};
     const bool onThumb = InRect(thumbAbs_, px, py);
-    if (TruncToInt(step_) == 1) {
+    if (IsUnitStep(step_)) {
+        float v;
         if (onThumb)
             dragging_ = true;
-        else if (InRect(hit, px, py))
-            ChangeTo(minimum_ +
-                     TruncToInt(double(maximum_ - minimum_) * (px - (x + kTrackLeft)) / trackW));
+        else if (InRect(hit, px, py) &&
+                 SliderPressValue(minimum_, maximum_, trackW, px - (x + kTrackLeft), v))
+            ChangeTo(v);
         return;
     }
     if (onThumb) {
@@ -126,18 +119,11 @@ void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
 }
 
 void CSuperSliders::OnMouseMove(UINT flags, int px, int py) {
-    if (!dragging_ || maximum_ == minimum_) return;
-    const int d = px - rect_.left - kTrackLeft;
-    const int trackW = TrackWidth();
+    if (!dragging_) return;
     float v;
-    if (TruncToInt(step_) == 1) {
-        v = float(TruncToInt(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW)));
-    } else {
-        const double perStep = double(trackW) * step_ / (double(maximum_) - minimum_);
-        if (perStep == 0) return;
-        v = float(TruncToInt(d / perStep) * double(step_) + minimum_);
-    }
-    if (v != value_) ChangeTo(v);
+    if (SliderDragValue(minimum_, maximum_, step_, TrackWidth(), px - rect_.left - kTrackLeft, v) &&
+        v != value_)
+        ChangeTo(v);
 }
 
 void CSuperSliders::OnLButtonUp(UINT flags, int x, int y) {

@@ -81,7 +81,4 @@ class CSuperSlidersStepping : public CSuperSliders {
     CButtonEx addTen_;
 };
 
-// Truncation toward zero as an int, safe for values outside the int range.
-int TruncToInt(double v);
-
 }  // namespace velmora
