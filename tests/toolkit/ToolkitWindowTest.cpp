@@ -1,4 +1,5 @@
 // Skinned dialog and controls on a real (hidden) layered window, driven by mouse messages.
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include "toolkit/Progressbar.h"
 #include "toolkit/Radio.h"
 #include "toolkit/SpinButton.h"
+#include "toolkit/StaticEx.h"
 #include "toolkit/SuperSliders.h"
+#include "win32/Handles.h"
 
 namespace velmora::test {
 namespace {
@@ -564,6 +567,39 @@ TEST_F(Toolkit, ColorPaletteSelectionAndCustomColour) {
     dlg->DoubleClick(10 + 55 + 3, 305);  // single select: other swatches ignore double clicks
     EXPECT_TRUE(palette.GetSelectedColor(3, c));
     EXPECT_EQ(c, 0xFE00FF00u);
+}
+
+// The caption's margin indents the text inside the band: no text may reach the band's left
+// edge, and the band fills exactly the control.
+TEST(StaticCaption, MarginIndentsTheTextInsideTheBand) {
+    constexpr int kW = 120, kH = 20;
+    HWND label = CreateWindowExW(0, L"STATIC", L"IIII", WS_POPUP, 0, 0, kW, kH, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(label, nullptr);
+    const MemoryDc dc(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(bi.bmiHeader), kW, -kH, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    const GdiObject<HBITMAP> target(
+        CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(target);
+    const HGDIOBJ old = SelectObject(dc.Get(), target.Get());
+    std::fill_n(static_cast<uint32_t*>(bits), kW * kH, 0x00123456u);
+    CStaticEx::Paint(label, dc.Get(), RECT{0, 0, kW, kH});
+    GdiFlush();
+    const uint32_t* px = static_cast<const uint32_t*>(bits);
+    constexpr uint32_t kBand = 0x00C00000;  // RGB(192, 0, 0) as a DIB pixel
+    int firstText = kW;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint32_t p = px[y * kW + x] & 0xFFFFFF;
+            if (p == 0x123456) ADD_FAILURE() << "unpainted pixel at " << x << "," << y;
+            if (p != kBand) firstText = std::min(firstText, x);
+        }
+    EXPECT_LT(firstText, kW) << "no text drawn";
+    EXPECT_GE(firstText, 5);
+    SelectObject(dc.Get(), old);
+    DestroyWindow(label);
 }
 
 }  // namespace
