@@ -393,7 +393,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The tool windows stay docked beside the main window.
-            toolWindows.ForEachOpen([](CToolWindow& t) { t.PlaceWindow(); });
+            toolWindows.DockAll();
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);

@@ -17,6 +17,7 @@
 #include "toolkit/SpinButton.h"
 #include "toolkit/StaticEx.h"
 #include "toolkit/SuperSliders.h"
+#include "toolkit/ToolWindow.h"
 #include "win32/Handles.h"
 
 namespace velmora::test {
@@ -567,6 +568,38 @@ TEST_F(Toolkit, ColorPaletteSelectionAndCustomColour) {
     dlg->DoubleClick(10 + 55 + 3, 305);  // single select: other swatches ignore double clicks
     EXPECT_TRUE(palette.GetSelectedColor(3, c));
     EXPECT_EQ(c, 0xFE00FF00u);
+}
+
+class RecordingOwner : public ToolWindowOwner {
+  public:
+    void DockToolWindow(CToolWindow& w) override {
+        ++docks;
+        w.PlaceBeside(RECT{100, 200, 300, 400});
+    }
+    void ToolWindowClosed(CToolWindow& w) override { closed.push_back(&w); }
+    int docks = 0;
+    std::vector<CToolWindow*> closed;
+};
+
+class TestToolWindow : public CToolWindow {
+  public:
+    using CToolWindow::CToolWindow;
+    void PlaceBeside(const RECT& ownerRect) override { placedBeside = ownerRect; }
+    void Dock() { RequestDock(); }
+    RECT placedBeside{};
+};
+
+// A tool window never ends itself: its close goes to the owner, which ends it later.
+TEST_F(Toolkit, ToolWindowHandsItsCloseAndItsDockingToTheOwner) {
+    RecordingOwner owner;
+    TestToolWindow w(107, g_pack.wstring(), L"bg.png", nullptr, owner);
+    ASSERT_TRUE(w.CreateModeless());
+    w.Dock();
+    EXPECT_EQ(owner.docks, 1);
+    EXPECT_EQ(w.placedBeside.top, 200);
+    SendMessageW(w.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(owner.closed, std::vector<CToolWindow*>{&w});
+    EXPECT_TRUE(IsWindow(w.Hwnd()));
 }
 
 // The caption's margin indents the text inside the band: no text may reach the band's left
