@@ -207,11 +207,12 @@ void CAdjustableSlider::OnLButtonUp(UINT flags, int x, int y) {
     dragging_ = false;
 }
 
-void CAdjustableSlider::OnChildChanged(UINT code, int x, int y) {
-    if (code != kOwnerNotify) return;
-    // Keep the stop index in step with the spin, so a later SetPos does not move it back.
-    if (stopCount_ > 0) stopIndex_ = spin_.GetIndex();
-    SetPos(float(spin_.GetValue()), true);
+void CAdjustableSlider::OnControlEvent(int childId, WORD code) {
+    if (childId == kSpinId && code == kCodeChanged) {
+        // Keep the stop index in step with the spin, so a later SetPos does not move it back.
+        if (stopCount_ > 0) stopIndex_ = spin_.GetIndex();
+        SetPos(float(spin_.GetValue()), true);
+    }
     dragging_ = false;
 }
 

@@ -60,7 +60,7 @@ class CAdjustableSlider : public CControls {
     void OnMouseMove(UINT flags, int x, int y) override;
     void OnMouseEnter(UINT flags, int x, int y) override { UpdateThumbHover(x, y); }
     void OnMouseLeave(UINT flags, int x, int y) override { UpdateThumbHover(x, y); }
-    void OnChildChanged(UINT code, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void Enable(bool enabled) override;
 
   private:

@@ -53,13 +53,13 @@ void CControls::StopTimer(UINT_PTR timerId) {
 }
 
 void CControls::Notify(WORD code) const {
-    NotifyAs(id_, code);
+    if (dialog_ && dialog_->Hwnd())
+        PostMessageW(dialog_->Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id_ & 0xFFFF), code),
+                     0);
 }
 
-void CControls::NotifyAs(int id, WORD code) const {
-    if (dialog_ && dialog_->Hwnd())
-        PostMessageW(dialog_->Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id & 0xFFFF), code),
-                     0);
+void CControls::NotifyOwner(WORD code) const {
+    if (owner_ && owner_->IsEnabled()) owner_->OnControlEvent(id_, code);
 }
 
 SkinFonts* CControls::Fonts() const {
@@ -91,10 +91,6 @@ void CControls::ReleasePictures() {
 void CControls::DropDecodedPictures() {
     first_.DropDecoded();
     second_.DropDecoded();
-}
-
-void CControls::DeliverOwnerNotify(int childId) {
-    if (enabled_) OnLButtonUp(kOwnerNotify, childId, 0);
 }
 
 void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -153,7 +149,7 @@ void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             repaint = true;
             if (inside) {
                 Notify(kCodeClick);
-                if (owner_) owner_->DeliverOwnerNotify(id_);
+                NotifyOwner(kCodeClick);
             }
             break;
         case WM_LBUTTONDBLCLK:

@@ -24,9 +24,8 @@ class CControls {
   public:
     static constexpr int kShown = 5;
     static constexpr int kHidden = 0;
-    // A child's release delivered to its composite owner (wParam = the child's id).
-    static constexpr UINT kOwnerNotify = 1124;
-    // Notification codes in the high word of the posted WM_COMMAND.
+    // Notification codes: in the high word of the WM_COMMAND posted to the dialog, and the code
+    // a child hands its owner control.
     static constexpr WORD kCodeClick = 0;
     static constexpr WORD kCodeChanged = 1;
     static constexpr WORD kCodeTimer = 0x113;
@@ -58,12 +57,12 @@ class CControls {
     virtual void OnMouseLeave(UINT flags, int x, int y) {}
     virtual void Enable(bool enabled) { enabled_ = enabled; }
     virtual void OnTimer() {}
-    virtual void OnChildChanged(UINT code, int x, int y) {}
+    // The one way a child control (created with this control as its owner) tells its owner it
+    // was clicked or changed; childId is the child's id.
+    virtual void OnControlEvent(int childId, WORD code) {}
 
     // One message forwarded by the dialog (timer, mouse moves, presses, releases, double clicks).
     void HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    // A child's release reaching this control as its owner.
-    void DeliverOwnerNotify(int childId);
 
     // Pictures, loaded and released by the dialog's skin loading.
     void LoadPictures(SkinPackReader& pack);
@@ -98,7 +97,8 @@ class CControls {
     Gdiplus::Bitmap* SecondImage() { return second_.Image(); }
     // Posts WM_COMMAND (code << 16 | id) to the dialog.
     void Notify(WORD code) const;
-    void NotifyAs(int id, WORD code) const;
+    // Tells the owner control, when there is one and it is enabled, through OnControlEvent.
+    void NotifyOwner(WORD code) const;
     // The dialog's cached skin fonts (null before Create).
     SkinFonts* Fonts() const;
     // Re-composes the whole dialog at once.

@@ -60,9 +60,9 @@ void CMenuList::ShowEntries(bool show) {
     for (auto& e : entries_) e->ShowControl(show ? kShown : kHidden);
 }
 
-void CMenuList::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags != kOwnerNotify) return;
-    if (x == kHeaderId) {
+void CMenuList::OnControlEvent(int childId, WORD code) {
+    if (code != kCodeClick) return;
+    if (childId == kHeaderId) {
         if (entries_.empty() && items_.size() > 1) {
             CreateEntries();
             closed_ = false;
@@ -76,7 +76,7 @@ void CMenuList::OnLButtonUp(UINT flags, int x, int y) {
         RepaintWindow();
         return;
     }
-    const int b = x - kFirstEntryId;
+    const int b = childId - kFirstEntryId;
     if (b < 0 || b >= static_cast<int>(entries_.size())) return;
     CMenuItem& entry = *entries_[static_cast<size_t>(b)];
     const int chosen = entry.Index();

@@ -39,7 +39,7 @@ class CMenuList : public CControls {
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
-    void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
 
   private:
     void CreateEntries();

@@ -59,13 +59,13 @@ void CSpinButton::RenewValueText() {
     valueText_ = buf;
 }
 
-void CSpinButton::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags != kOwnerNotify) return;
-    if (x == kUpId) {
+void CSpinButton::OnControlEvent(int childId, WORD code) {
+    if (code != kCodeClick) return;
+    if (childId == kUpId) {
         ++index_;
         if (index_ > maxIndex_ || index_ < minIndex_) index_ = maxIndex_;
         Notify(kCodeChanged);
-    } else if (x == kDownId) {
+    } else if (childId == kDownId) {
         --index_;
         if (index_ < minIndex_ || index_ > maxIndex_) index_ = minIndex_;
         Notify(kCodeClick);
@@ -73,7 +73,7 @@ void CSpinButton::OnLButtonUp(UINT flags, int x, int y) {
         return;
     }
     RenewValueText();
-    if (owner_) owner_->OnChildChanged(kOwnerNotify, 0, 0);
+    NotifyOwner(kCodeChanged);
     RepaintWindow();
 }
 

@@ -31,7 +31,7 @@ class CSpinButton : public CControls {
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
-    void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void OnMouseMove(UINT flags, int x, int y) override { UpdateTip(x, y); }
     void OnMouseEnter(UINT flags, int x, int y) override { UpdateTip(x, y); }
     void OnMouseLeave(UINT flags, int x, int y) override { UpdateTip(x, y); }

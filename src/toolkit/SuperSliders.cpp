@@ -127,10 +127,14 @@ void CSuperSliders::OnMouseMove(UINT flags, int px, int py) {
 }
 
 void CSuperSliders::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags == kOwnerNotify) {
+    dragging_ = false;
+}
+
+void CSuperSliders::OnControlEvent(int childId, WORD code) {
+    if (code == kCodeClick) {
         float v = value_;
         bool known = true;
-        switch (x) {
+        switch (childId) {
             case kLeftArrowId:
                 v = value_ - step_;
                 break;

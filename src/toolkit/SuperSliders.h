@@ -43,6 +43,7 @@ class CSuperSliders : public CControls {
     void Draw(Gdiplus::Graphics& g) override;
     void OnLButtonDown(UINT flags, int x, int y) override;
     void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void OnMouseMove(UINT flags, int x, int y) override;
     void Enable(bool enabled) override;
 

@@ -62,6 +62,9 @@ class RecordingControl : public CControls {
     void OnMouseEnter(UINT, int, int) override { ++enters; }
     void OnMouseLeave(UINT, int, int) override { ++leaves; }
     void OnMouseMove(UINT, int, int) override { ++moves; }
+    // Events from children: (child id, code).
+    std::vector<std::pair<int, WORD>> events;
+    void OnControlEvent(int childId, WORD code) override { events.emplace_back(childId, code); }
 };
 
 constexpr uint32_t kBackground = 0xFF0A141E;

@@ -200,6 +200,22 @@ TEST_F(Toolkit, DoubleClicksReachEveryEnabledShownControlWherever) {
     EXPECT_FALSE(b.IsHover());
 }
 
+// A child tells its owner through OnControlEvent alone, and a disabled owner hears nothing.
+TEST_F(Toolkit, ChildClickReachesItsOwnerAsOneEvent) {
+    RecordingControl owner;
+    owner.Create(dlg.get(), RECT{200, 200, 210, 210}, L"", L"", 10);
+    CButtonEx child;
+    child.CreateChild(dlg.get(), &owner, kButton, L"btn.png", L"", 11, 0);
+    dlg->Click(60, 60);
+    EXPECT_EQ(owner.events, (std::vector<std::pair<int, WORD>>{{11, CControls::kCodeClick}}));
+    EXPECT_EQ(owner.ups, 0);
+    EXPECT_EQ(dlg->TakeCommandsFor(11), (std::vector<Command>{{11, CControls::kCodeClick}}));
+    owner.Enable(false);
+    dlg->Click(60, 60);
+    EXPECT_EQ(owner.events.size(), 1u);
+    dlg->TakeCommands();
+}
+
 TEST_F(Toolkit, CheckButtonGroupRules) {
     CCheckButtonEx lone, g1, g2, g3;
     lone.Create(dlg.get(), RECT{0, 0, 40, 20}, L"btn.png", L"", 1);
