@@ -81,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
             g.Flush(Gdiplus::FlushIntentionSync);
             const auto t1 = std::chrono::steady_clock::now();
             us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-            w.eye.OnTimer();
+            w.eye.OnTimer(CAnimation::kTimerId);
         }
         Report(cached ? "decoded pictures kept" : "decoded on every draw", us);
     }

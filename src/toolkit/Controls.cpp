@@ -43,13 +43,17 @@ void CControls::SetCaption(std::wstring_view caption) {
 }
 
 void CControls::StartTimer(UINT_PTR timerId, UINT periodMs) {
-    timerId_ = timerId;
-    if (dialog_ && dialog_->Hwnd()) SetTimer(dialog_->Hwnd(), timerId, periodMs, nullptr);
+    if (dialog_) dialog_->StartControlTimer(*this, timerId, periodMs);
 }
 
 void CControls::StopTimer(UINT_PTR timerId) {
-    if (dialog_ && dialog_->Hwnd() && KillTimer(dialog_->Hwnd(), timerId) && timerId == timerId_)
-        timerId_ = 0;
+    if (dialog_) dialog_->StopControlTimer(*this, timerId);
+}
+
+void CControls::HandleTimer(UINT_PTR timerId) {
+    if (showState_ != kShown || !enabled_) return;
+    OnTimer(timerId);
+    Notify(kCodeTimer);
 }
 
 void CControls::Notify(WORD code) const {
@@ -103,12 +107,6 @@ void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     bool repaint = false;
 
     switch (msg) {
-        case WM_TIMER:
-            if (enabled_ && timerId_ != 0 && wParam == timerId_) {
-                OnTimer();
-                Notify(kCodeTimer);
-            }
-            break;
         case WM_MOUSEMOVE:
             if (!enabled_) break;
             if (inside) {

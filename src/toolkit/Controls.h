@@ -42,6 +42,8 @@ class CControls {
 
     void ShowControl(int showState);
     void SetCaption(std::wstring_view caption);
+    // This control's own timers, by the ids of the window's protocol: two controls using the
+    // same id on one window, or the window using it itself, never tick one another.
     void StartTimer(UINT_PTR timerId, UINT periodMs);
     void StopTimer(UINT_PTR timerId);
 
@@ -56,13 +58,15 @@ class CControls {
     virtual void OnMouseEnter(UINT flags, int x, int y) {}
     virtual void OnMouseLeave(UINT flags, int x, int y) {}
     virtual void Enable(bool enabled) { enabled_ = enabled; }
-    virtual void OnTimer() {}
+    virtual void OnTimer(UINT_PTR timerId) {}
     // The one way a child control (created with this control as its owner) tells its owner it
     // was clicked or changed; childId is the child's id.
     virtual void OnControlEvent(int childId, WORD code) {}
 
-    // One message forwarded by the dialog (timer, mouse moves, presses, releases, double clicks).
+    // One message forwarded by the dialog (mouse moves, presses, releases, double clicks).
     void HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // One tick of this control's timer `timerId`, from the dialog.
+    void HandleTimer(UINT_PTR timerId);
 
     // Pictures, loaded and released by the dialog's skin loading.
     void LoadPictures(SkinPackReader& pack);
@@ -89,7 +93,6 @@ class CControls {
     const std::wstring& Caption() const { return caption_; }
     const std::wstring& ImageName() const { return imageName_; }
     const std::wstring& SecondImageName() const { return secondImageName_; }
-    UINT_PTR TimerId() const { return timerId_; }
 
   protected:
     void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }
@@ -119,7 +122,6 @@ class CControls {
     BYTE flag_ = 0;
     int id_ = 0;
     int showState_ = kShown;
-    UINT_PTR timerId_ = 0;
     std::wstring caption_;
     RECT rect_{};
     CDialogBase* dialog_ = nullptr;

@@ -80,6 +80,14 @@ class CDialogBase {
     // Routes one message to every control in list order (what the window procedure does).
     void RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // A control's timer runs on a window timer of its own, so each (control, timer id) pair
+    // ticks at its own period; its ticks reach that control only, with the control's timer id,
+    // and never the window's OnTimer. Restarting a running pair changes its period.
+    void StartControlTimer(CControls& control, UINT_PTR timerId, UINT periodMs);
+    void StopControlTimer(CControls& control, UINT_PTR timerId);
+    // The window timer running a control's timer; 0 when that timer is not running.
+    UINT_PTR ControlTimerWindowId(const CControls& control, UINT_PTR timerId) const;
+
     // Hit test that drags the window by every part not covered by a control (shown or not).
     LRESULT CaptionHitTest(int screenX, int screenY) const;
     // When set, WM_NCHITTEST answers CaptionHitTest (the main window); else client.
@@ -111,6 +119,20 @@ class CDialogBase {
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    struct ControlTimer {
+        CControls* control;
+        UINT_PTR timerId;
+        UINT_PTR windowTimerId;
+    };
+    // Window timer ids of control timers start above every id a window's protocol uses (they
+    // are 16-bit), so they meet none of the window's own timers.
+    static constexpr UINT_PTR kFirstControlTimerId = 0x10000;
+    // A tick of a control timer goes to its control; false when `windowTimerId` is none.
+    bool DispatchControlTimer(UINT_PTR windowTimerId);
+    void StopControlTimers(CControls& control);
+    std::vector<ControlTimer> controlTimers_;
+    UINT_PTR nextControlTimerId_ = kFirstControlTimerId;
 
     GdiplusSession gdiplus_;
     SkinFonts fonts_;  // after gdiplus_: released before GDI+ shuts down

@@ -469,18 +469,65 @@ TEST_F(Toolkit, AnimationWrapsAfterTheLastFrame) {
     eye.SetFrameCount(13);
     Load();
     EXPECT_EQ(dlg->Pixel(15, 15) & 0xFF, 0u);
-    for (int k = 1; k <= 12; ++k) dlg->Tick(CAnimation::kTimerId);
+    for (int k = 1; k <= 12; ++k) dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 12);
     EXPECT_EQ(dlg->Pixel(15, 15) & 0xFF, 120u);
-    dlg->Tick(CAnimation::kTimerId);
+    dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 0);
-    dlg->Tick(CAnimation::kTimerId + 1);  // another timer: no frame
+    dlg->Tick(CAnimation::kTimerId);  // the window's own timer of that id: no frame
+    dlg->Tick(CAnimation::kTimerId + 1);
     EXPECT_EQ(eye.Frame(), 0);
     EXPECT_EQ(dlg->TakeCommandsFor(3010).size(), 13u);
     eye.Enable(false);
-    dlg->Tick(CAnimation::kTimerId);
+    dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 0);
     eye.StopTimer(CAnimation::kTimerId);
+}
+
+// Lets the window's messages run for `ms` milliseconds.
+void PumpFor(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+}
+
+// Two animations on one window both use timer 500 of their protocol, beside the window's own
+// timer 500: each still runs at its own period and stops on its own.
+TEST_F(Toolkit, ControlsSharingATimerIdEachTickAtTheirOwnRate) {
+    CAnimation fast, slow;
+    fast.Create(dlg.get(), RECT{10, 10, 30, 30}, L"eye.png", L"", 3010);
+    slow.Create(dlg.get(), RECT{40, 10, 60, 30}, L"eye.png", L"", 3011);
+    for (CAnimation* a : {&fast, &slow}) a->SetFrameCount(100000);  // the frame counts the ticks
+    fast.SetInterval(20);
+    slow.SetInterval(100);
+    Load();
+    ASSERT_NE(dlg->ControlTimerWindowId(fast, CAnimation::kTimerId),
+              dlg->ControlTimerWindowId(slow, CAnimation::kTimerId));
+    SetTimer(dlg->Hwnd(), CAnimation::kTimerId, 10, nullptr);  // the window's own timer 500
+
+    PumpFor(1000);
+    const int fastTicks = fast.Frame(), slowTicks = slow.Frame();
+    EXPECT_GE(slowTicks, 3);
+    // One timer shared by both, or the window's own timer reaching them, would tick them alike.
+    EXPECT_GE(fastTicks, 2 * slowTicks) << "fast " << fastTicks << ", slow " << slowTicks;
+
+    fast.StopTimer(CAnimation::kTimerId);
+    PumpFor(400);
+    EXPECT_EQ(fast.Frame(), fastTicks);
+    EXPECT_GT(slow.Frame(), slowTicks);
+
+    const int slowStopped = slow.Frame();
+    slow.StopTimer(CAnimation::kTimerId);
+    fast.SetInterval(20);
+    PumpFor(300);
+    EXPECT_EQ(slow.Frame(), slowStopped);
+    EXPECT_GT(fast.Frame(), fastTicks);
+    KillTimer(dlg->Hwnd(), CAnimation::kTimerId);
+    fast.StopTimer(CAnimation::kTimerId);
+    dlg->TakeCommands();
 }
 
 // An animation frame recomposes only its own area plus what changed meanwhile; the frame on
@@ -525,7 +572,7 @@ TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
         SCOPED_TRACE(step.what);
         const int before = dlg->CompositionCount();
         step.change();
-        dlg->Tick(CAnimation::kTimerId);  // partial
+        dlg->TickControl(eye, CAnimation::kTimerId);  // partial
         EXPECT_EQ(dlg->CompositionCount(), before + 1);
         const std::vector<uint32_t> partial = frame();
         dlg->RepaintNow();  // whole
