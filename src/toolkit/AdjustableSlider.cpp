@@ -24,29 +24,29 @@ bool CAdjustableSlider::CreateSlider(CDialogBase* dialog, const RECT& rect,
                                      int id, std::wstring_view hint, BYTE flag) {
     SetSecondImageName(thumbImage);
     hint_ = hint;
-    flag_ = flag;
+    SetFlag(flag);
     return Create(dialog, rect, fillImage, L"", id);
 }
 
 void CAdjustableSlider::OnCreate() {
     SetTrackRect(5, 0, 255, 10);
-    const int x = rect_.left, y = rect_.top;
-    spin_.CreateChild(dialog_, this, RECT{x + 212, y + 20, x + 261, y + 35},
-                      L"borders_BreathingLamp.png", hint_, kSpinId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    spin_.CreateChild(Dialog(), this, RECT{x + 212, y + 20, x + 261, y + 35},
+                      L"borders_BreathingLamp.png", hint_, kSpinId, Flag());
     UpdateThumb();
 }
 
 void CAdjustableSlider::SetTrackRect(int left, int top, int right, int bottom) {
     track_ = RECT{left, top, right, bottom};
     thumbRel_ = RECT{left - 3, top + 10, left + 6, top + 17};
-    thumbAbs_ = RECT{rect_.left + left - 3, rect_.top + top + 10,
-                     rect_.left + left - 3 + kThumbWidth, rect_.top + top + 10 + kThumbHeight};
+    thumbAbs_ = RECT{Rect().left + left - 3, Rect().top + top + 10,
+                     Rect().left + left - 3 + kThumbWidth, Rect().top + top + 10 + kThumbHeight};
 }
 
 void CAdjustableSlider::UpdateThumb() {
     const int offset = SliderOffset(value_, minimum_, maximum_, TrackWidth());
-    const int left = rect_.left + offset + thumbRel_.left;
-    const int top = rect_.top + thumbRel_.top;
+    const int left = Rect().left + offset + thumbRel_.left;
+    const int top = Rect().top + thumbRel_.top;
     thumbAbs_ = RECT{left, top, left + RectWidth(thumbRel_), top + RectHeight(thumbRel_)};
 }
 
@@ -120,7 +120,7 @@ void CAdjustableSlider::SetBaseColor(uint32_t argb) {
 }
 
 void CAdjustableSlider::Draw(Gdiplus::Graphics& g) {
-    const int fx = rect_.left + track_.left, fy = rect_.top + track_.top;
+    const int fx = Rect().left + track_.left, fy = Rect().top + track_.top;
     const int fillW = SliderOffset(value_, minimum_, maximum_, TrackWidth());
     Gdiplus::Bitmap* fill = gradientMode_ ? gradient_.get() : FirstImage();
     if (fill) DrawImagePart(g, fill, fx, fy, 0, 0, fillW, static_cast<int>(fill->GetHeight()));
@@ -164,7 +164,7 @@ void CAdjustableSlider::ChangeTo(float value) {
 }
 
 void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
-    const int x = rect_.left + track_.left, y = rect_.top + track_.top;
+    const int x = Rect().left + track_.left, y = Rect().top + track_.top;
     const int trackW = TrackWidth();
     const RECT hit{x, y, x + trackW + 9, y + RectHeight(track_)};
     if (InRect(thumbAbs_, px, py)) {
@@ -191,7 +191,7 @@ void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
 void CAdjustableSlider::OnMouseMove(UINT flags, int px, int py) {
     UpdateThumbHover(px, py);
     if (!dragging_) return;
-    const int d = px - rect_.left - track_.left;
+    const int d = px - Rect().left - track_.left;
     float v;
     if (stopCount_ > 0) {
         int index;
@@ -228,7 +228,7 @@ void CAdjustableSlider::UpdateThumbHover(int px, int py) {
 
 void CAdjustableSlider::Enable(bool enabled) {
     spin_.Enable(enabled);
-    enabled_ = enabled;
+    CControls::Enable(enabled);
 }
 
 }  // namespace velmora

@@ -21,7 +21,7 @@ void CAnimation::OnTimer(UINT_PTR timerId) {
 }
 
 void CAnimation::Draw(Gdiplus::Graphics& g) {
-    DrawFrame(g, FirstImage(), frame_, rect_);
+    DrawFrame(g, FirstImage(), frame_, Rect());
 }
 
 }  // namespace velmora

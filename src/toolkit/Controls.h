@@ -96,6 +96,8 @@ class CControls {
 
   protected:
     void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }
+    // The control's variant, for controls that come in more than one (set before Create).
+    void SetFlag(BYTE flag) { flag_ = flag; }
     Gdiplus::Bitmap* FirstImage() { return first_.Image(); }
     Gdiplus::Bitmap* SecondImage() { return second_.Image(); }
     // Posts WM_COMMAND (code << 16 | id) to the dialog.
@@ -111,6 +113,7 @@ class CControls {
     // This control looks different now: the next composition, whole or partial, redraws it.
     void MarkChanged() const;
 
+  private:
     SkinPicture first_;
     SkinPicture second_;
     std::wstring secondImageName_;

@@ -16,15 +16,15 @@ const uint32_t kDropBottom = PackArgb(255, 2, 2, 2);
 
 void CMenuItem::Draw(Gdiplus::Graphics& g) {
     uint32_t text = kItemText;
-    if (hover_ || pressed_) {
+    if (IsHover() || IsPressed()) {
         Gdiplus::SolidBrush fill(ArgbValue(kItemHighlight));
-        g.FillRectangle(&fill, rect_.left, rect_.top, RectWidth(rect_), RectHeight(rect_));
-        text = hover_ ? kItemHoverText : kItemPressedText;
+        g.FillRectangle(&fill, Rect().left, Rect().top, RectWidth(Rect()), RectHeight(Rect()));
+        text = IsHover() ? kItemHoverText : kItemPressedText;
     }
     const auto center = Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, Fonts(), caption_, kTextPoints, ArgbValue(text),
-                 Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                                float(RectHeight(rect_))),
+    DrawSkinText(g, Fonts(), Caption(), kTextPoints, ArgbValue(text),
+                 Gdiplus::RectF(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
+                                float(RectHeight(Rect()))),
                  center, center);
 }
 
@@ -35,10 +35,10 @@ bool CMenuList::CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_v
 }
 
 void CMenuList::OnCreate() {
-    listRect_ = rect_;
+    listRect_ = Rect();
     listRect_.left += kSideInset;
     listRect_.right -= kSideInset;
-    header_.CreateChild(dialog_, this, rect_, L"gpuinfo_tessarin.png",
+    header_.CreateChild(Dialog(), this, Rect(), L"gpuinfo_tessarin.png",
                         items_.empty() ? std::wstring() : items_[0], kHeaderId, 0);
     header_.SetTextColor(kHeaderText);
 }
@@ -52,7 +52,7 @@ void CMenuList::CreateEntries() {
         auto entry = std::make_unique<CMenuItem>(static_cast<int>(i));
         CMenuItem* raw = entry.get();
         entries_.push_back(std::move(entry));
-        raw->CreateChild(dialog_, this, r, L"", items_[i], kFirstEntryId + k, 0);
+        raw->CreateChild(Dialog(), this, r, L"", items_[i], kFirstEntryId + k, 0);
     }
 }
 

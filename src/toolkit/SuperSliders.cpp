@@ -16,21 +16,21 @@ constexpr int kLabelPoints = 10;
 bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
                                  std::wstring_view thumbImage, int id, BYTE flag) {
     SetSecondImageName(thumbImage);
-    flag_ = flag;
+    SetFlag(flag);
     return Create(dialog, rect, fillImage, L"", id);
 }
 
 void CSuperSliders::CreateCommonChildren() {
-    const int x = rect_.left, y = rect_.top;
-    leftArrow_.CreateChild(dialog_, this, RECT{x + 3, y + 13, x + 15, y + 25},
-                           L"lockset_arrowleft.png", L"", kLeftArrowId, flag_);
-    rightArrow_.CreateChild(dialog_, this, RECT{x + 262, y + 13, x + 274, y + 25},
-                            L"lockset_arrowright.png", L"", kRightArrowId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    leftArrow_.CreateChild(Dialog(), this, RECT{x + 3, y + 13, x + 15, y + 25},
+                           L"lockset_arrowleft.png", L"", kLeftArrowId, Flag());
+    rightArrow_.CreateChild(Dialog(), this, RECT{x + 262, y + 13, x + 274, y + 25},
+                            L"lockset_arrowright.png", L"", kRightArrowId, Flag());
     wchar_t text[16];
     std::swprintf(text, 16, L"%d", TruncToInt(value_));
-    valueLabel_.CreateText(dialog_, RECT{rect_.right - 35, y - 24, rect_.right, y - 6}, text,
+    valueLabel_.CreateText(Dialog(), RECT{Rect().right - 35, y - 24, Rect().right, y - 6}, text,
                            kLabelId, kValueColor, CStaticText::kCenter, kLabelPoints);
-    title_.CreateText(dialog_, RECT{x - 8, y - 20, x + 200, y - 2}, L"m_scTitle", kLabelId,
+    title_.CreateText(Dialog(), RECT{x - 8, y - 20, x + 200, y - 2}, L"m_scTitle", kLabelId,
                       kTitleColor, CStaticText::kNear, kLabelPoints);
     thumbAbs_ = RECT{x + kTrackLeft, y + kThumbTop, x + kTrackLeft + kThumbWidth,
                      y + kThumbTop + kThumbHeight};
@@ -41,15 +41,15 @@ void CSuperSliders::OnCreate() {
 }
 
 void CSuperSlidersStepping::OnCreate() {
-    const int x = rect_.left, y = rect_.top;
-    subFive_.CreateChild(dialog_, this, RECT{x + 13, y + 29, x + 32, y + 48},
-                         L"lockset_subfive.png", L"", kSubFiveId, flag_);
-    subTen_.CreateChild(dialog_, this, RECT{x + 38, y + 29, x + 61, y + 48}, L"lockset_subten.png",
-                        L"", kSubTenId, flag_);
-    addFive_.CreateChild(dialog_, this, RECT{x + 243, y + 29, x + 262, y + 48},
-                         L"lockset_addfive.png", L"", kAddFiveId, flag_);
-    addTen_.CreateChild(dialog_, this, RECT{x + 218, y + 29, x + 242, y + 48},
-                        L"lockset_addten.png", L"", kAddTenId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    subFive_.CreateChild(Dialog(), this, RECT{x + 13, y + 29, x + 32, y + 48},
+                         L"lockset_subfive.png", L"", kSubFiveId, Flag());
+    subTen_.CreateChild(Dialog(), this, RECT{x + 38, y + 29, x + 61, y + 48}, L"lockset_subten.png",
+                        L"", kSubTenId, Flag());
+    addFive_.CreateChild(Dialog(), this, RECT{x + 243, y + 29, x + 262, y + 48},
+                         L"lockset_addfive.png", L"", kAddFiveId, Flag());
+    addTen_.CreateChild(Dialog(), this, RECT{x + 218, y + 29, x + 242, y + 48},
+                        L"lockset_addten.png", L"", kAddTenId, Flag());
     CreateCommonChildren();
 }
 
@@ -83,7 +83,7 @@ void CSuperSliders::ChangeTo(float value) {
 }
 
 void CSuperSliders::Draw(Gdiplus::Graphics& g) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     const int fillW = FillWidth();
     if (Gdiplus::Bitmap* fill = FirstImage())
         DrawImagePart(g, fill, x + kTrackLeft, y + kTrackTop, 0, 0, fillW,
@@ -93,12 +93,12 @@ void CSuperSliders::Draw(Gdiplus::Graphics& g) {
 }
 
 void CSuperSliders::UpdateThumb() {
-    const int tx = rect_.left + kTrackLeft + FillWidth(), ty = rect_.top + kThumbTop;
+    const int tx = Rect().left + kTrackLeft + FillWidth(), ty = Rect().top + kThumbTop;
     thumbAbs_ = RECT{tx, ty, tx + kThumbWidth, ty + kThumbHeight};
 }
 
 void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     const int trackW = TrackWidth();
     const RECT hit{x + kTrackLeft, y + kTrackTop, x + kTrackLeft + trackW + 9, y + kTrackBottom};
     const bool onThumb = InRect(thumbAbs_, px, py);
@@ -121,7 +121,8 @@ void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
 void CSuperSliders::OnMouseMove(UINT flags, int px, int py) {
     if (!dragging_) return;
     float v;
-    if (SliderDragValue(minimum_, maximum_, step_, TrackWidth(), px - rect_.left - kTrackLeft, v) &&
+    if (SliderDragValue(minimum_, maximum_, step_, TrackWidth(), px - Rect().left - kTrackLeft,
+                        v) &&
         v != value_)
         ChangeTo(v);
 }
@@ -173,7 +174,7 @@ void CSuperSliders::Enable(bool enabled) {
     rightArrow_.Enable(enabled);
     valueLabel_.Enable(enabled);
     title_.Enable(enabled);
-    enabled_ = enabled;
+    CControls::Enable(enabled);
 }
 
 void CSuperSlidersStepping::Enable(bool enabled) {

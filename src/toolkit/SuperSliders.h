@@ -58,6 +58,7 @@ class CSuperSliders : public CControls {
     void UpdateThumb();
     void ChangeTo(float value);
 
+  private:
     CButtonEx leftArrow_;
     CButtonEx rightArrow_;
     CStaticText valueLabel_;

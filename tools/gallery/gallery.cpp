@@ -32,7 +32,8 @@ class Backdrop : public CControls {
   public:
     void Draw(Gdiplus::Graphics& g) override {
         Gdiplus::SolidBrush b(Argb(255, 40, 40, 44));
-        g.FillRectangle(&b, rect_.left, rect_.top, RectWidth(rect_), RectHeight(rect_));
+        const RECT& r = Rect();
+        g.FillRectangle(&b, r.left, r.top, RectWidth(r), RectHeight(r));
     }
 };
 
