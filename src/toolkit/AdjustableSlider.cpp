@@ -20,19 +20,21 @@ CAdjustableSlider::CAdjustableSlider() = default;
 CAdjustableSlider::~CAdjustableSlider() = default;
 
 bool CAdjustableSlider::CreateSlider(CDialogBase* dialog, const RECT& rect,
-                                     std::wstring_view fillImage, std::wstring_view thumbImage,
-                                     int id, std::wstring_view hint, BYTE flag) {
-    SetSecondImageName(thumbImage);
+                                     const AdjustableSliderPictures& pictures, int id,
+                                     std::wstring_view hint, BYTE flag) {
+    pictures_ = pictures;
+    SetSecondImageName(pictures.thumb);
     hint_ = hint;
     SetFlag(flag);
-    return Create(dialog, rect, fillImage, L"", id);
+    return Create(dialog, rect, pictures.fill, L"", id);
 }
 
 void CAdjustableSlider::OnCreate() {
     SetTrackRect(5, 0, 255, 10);
     const int x = Rect().left, y = Rect().top;
-    spin_.CreateChild(Dialog(), this, RECT{x + 212, y + 20, x + 261, y + 35},
-                      L"borders_BreathingLamp.png", hint_, kSpinId, Flag());
+    spin_.SetArrowPictures(pictures_.spinUp, pictures_.spinDown);
+    spin_.CreateChild(Dialog(), this, RECT{x + 212, y + 20, x + 261, y + 35}, pictures_.spinBox,
+                      hint_, kSpinId, Flag());
     UpdateThumb();
 }
 

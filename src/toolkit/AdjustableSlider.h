@@ -19,6 +19,16 @@ struct SliderStop {
     int toX = 0;
 };
 
+// A slider's pictures, by name in the skin pack.
+struct AdjustableSliderPictures {
+    std::wstring fill;
+    std::wstring thumb;
+    // The value box and its arrows.
+    std::wstring spinBox;
+    std::wstring spinUp;
+    std::wstring spinDown;
+};
+
 class CAdjustableSlider : public CControls {
   public:
     static constexpr int kMaxStops = 100;
@@ -29,8 +39,9 @@ class CAdjustableSlider : public CControls {
     CAdjustableSlider();
     ~CAdjustableSlider() override;
 
-    bool CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
-                      std::wstring_view thumbImage, int id, std::wstring_view hint, BYTE flag);
+    bool CreateSlider(CDialogBase* dialog, const RECT& rect,
+                      const AdjustableSliderPictures& pictures, int id, std::wstring_view hint,
+                      BYTE flag);
     void SetTrackRect(int left, int top, int right, int bottom);
     void SetRange(float minimum, float maximum);
     void SetPos(float value, bool keepSpin);
@@ -71,6 +82,7 @@ class CAdjustableSlider : public CControls {
     void ChangeTo(float value);
 
     CSpinButton spin_;
+    AdjustableSliderPictures pictures_;
     std::wstring hint_;
     RECT track_{};
     RECT thumbRel_{};

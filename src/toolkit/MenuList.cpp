@@ -29,7 +29,9 @@ void CMenuItem::Draw(Gdiplus::Graphics& g) {
 }
 
 bool CMenuList::CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
-                           const std::vector<std::wstring>& items, int id) {
+                           std::wstring_view headerImage, const std::vector<std::wstring>& items,
+                           int id) {
+    headerImage_ = headerImage;
     items_ = items;
     return Create(dialog, rect, imageName, L"", id);
 }
@@ -38,7 +40,7 @@ void CMenuList::OnCreate() {
     listRect_ = Rect();
     listRect_.left += kSideInset;
     listRect_.right -= kSideInset;
-    header_.CreateChild(Dialog(), this, Rect(), L"gpuinfo_tessarin.png",
+    header_.CreateChild(Dialog(), this, Rect(), headerImage_,
                         items_.empty() ? std::wstring() : items_[0], kHeaderId, 0);
     header_.SetTextColor(kHeaderText);
 }

@@ -29,8 +29,9 @@ class CMenuList : public CControls {
     static constexpr int kFirstEntryId = 3101;
     static constexpr int kSideInset = 17;
 
+    // headerImage: the header button's picture, by name in the skin pack.
     bool CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
-                    const std::vector<std::wstring>& items, int id);
+                    std::wstring_view headerImage, const std::vector<std::wstring>& items, int id);
     int GetSelectedIndex() const { return selected_; }
     bool IsClosed() const { return closed_; }
     const std::vector<std::unique_ptr<CMenuItem>>& Entries() const { return entries_; }
@@ -45,6 +46,7 @@ class CMenuList : public CControls {
     void CreateEntries();
     void ShowEntries(bool show);
 
+    std::wstring headerImage_;
     std::vector<std::wstring> items_;
     std::vector<std::unique_ptr<CMenuItem>> entries_;
     RECT listRect_{};

@@ -18,10 +18,9 @@ constexpr int kTipHeight = 18;
 
 void CSpinButton::OnCreate() {
     const int x = Rect().left, y = Rect().top;
-    up_.CreateChild(Dialog(), this, RECT{x + 35, y, x + 49, y + 7}, L"button1_BreathingLamp.png",
-                    L"", kUpId, 1);
-    down_.CreateChild(Dialog(), this, RECT{x + 35, y + 8, x + 49, y + 15},
-                      L"button_BreathingLamp.png", L"", kDownId, 1);
+    up_.CreateChild(Dialog(), this, RECT{x + 35, y, x + 49, y + 7}, upImage_, L"", kUpId, 1);
+    down_.CreateChild(Dialog(), this, RECT{x + 35, y + 8, x + 49, y + 15}, downImage_, L"", kDownId,
+                      1);
     hoverZone_ = Rect();
     hoverZone_.right -= 20;
     const int tipTop = Flag() == 1 ? y + 27 : y - 50;

@@ -14,6 +14,11 @@ class CSpinButton : public CControls {
     static constexpr int kUpId = 0;
     static constexpr int kDownId = 1;
 
+    // The arrow buttons' pictures, by name in the skin pack; set before Create.
+    void SetArrowPictures(std::wstring_view up, std::wstring_view down) {
+        upImage_ = up;
+        downImage_ = down;
+    }
     // Copies at most kMaxValues values.
     void SetValueTable(const int* values, int count);
     void SetTableMode(bool on) { tableMode_ = on; }
@@ -41,6 +46,8 @@ class CSpinButton : public CControls {
     void UpdateTip(int x, int y);
     void RenewValueText();
 
+    std::wstring upImage_;
+    std::wstring downImage_;
     CButtonEx up_;
     CButtonEx down_;
     std::wstring valueText_;

@@ -13,19 +13,20 @@ const uint32_t kTitleColor = PackArgb(255, 180, 180, 180);
 constexpr int kLabelPoints = 10;
 }  // namespace
 
-bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
-                                 std::wstring_view thumbImage, int id, BYTE flag) {
-    SetSecondImageName(thumbImage);
+bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect,
+                                 const SuperSliderPictures& pictures, int id, BYTE flag) {
+    pictures_ = pictures;
+    SetSecondImageName(pictures.thumb);
     SetFlag(flag);
-    return Create(dialog, rect, fillImage, L"", id);
+    return Create(dialog, rect, pictures.fill, L"", id);
 }
 
 void CSuperSliders::CreateCommonChildren() {
     const int x = Rect().left, y = Rect().top;
-    leftArrow_.CreateChild(Dialog(), this, RECT{x + 3, y + 13, x + 15, y + 25},
-                           L"lockset_arrowleft.png", L"", kLeftArrowId, Flag());
+    leftArrow_.CreateChild(Dialog(), this, RECT{x + 3, y + 13, x + 15, y + 25}, pictures_.leftArrow,
+                           L"", kLeftArrowId, Flag());
     rightArrow_.CreateChild(Dialog(), this, RECT{x + 262, y + 13, x + 274, y + 25},
-                            L"lockset_arrowright.png", L"", kRightArrowId, Flag());
+                            pictures_.rightArrow, L"", kRightArrowId, Flag());
     wchar_t text[16];
     std::swprintf(text, 16, L"%d", TruncToInt(value_));
     valueLabel_.CreateText(Dialog(), RECT{Rect().right - 35, y - 24, Rect().right, y - 6}, text,
@@ -42,14 +43,14 @@ void CSuperSliders::OnCreate() {
 
 void CSuperSlidersStepping::OnCreate() {
     const int x = Rect().left, y = Rect().top;
-    subFive_.CreateChild(Dialog(), this, RECT{x + 13, y + 29, x + 32, y + 48},
-                         L"lockset_subfive.png", L"", kSubFiveId, Flag());
-    subTen_.CreateChild(Dialog(), this, RECT{x + 38, y + 29, x + 61, y + 48}, L"lockset_subten.png",
+    subFive_.CreateChild(Dialog(), this, RECT{x + 13, y + 29, x + 32, y + 48}, Pictures().subFive,
+                         L"", kSubFiveId, Flag());
+    subTen_.CreateChild(Dialog(), this, RECT{x + 38, y + 29, x + 61, y + 48}, Pictures().subTen,
                         L"", kSubTenId, Flag());
-    addFive_.CreateChild(Dialog(), this, RECT{x + 243, y + 29, x + 262, y + 48},
-                         L"lockset_addfive.png", L"", kAddFiveId, Flag());
-    addTen_.CreateChild(Dialog(), this, RECT{x + 218, y + 29, x + 242, y + 48},
-                        L"lockset_addten.png", L"", kAddTenId, Flag());
+    addFive_.CreateChild(Dialog(), this, RECT{x + 243, y + 29, x + 262, y + 48}, Pictures().addFive,
+                         L"", kAddFiveId, Flag());
+    addTen_.CreateChild(Dialog(), this, RECT{x + 218, y + 29, x + 242, y + 48}, Pictures().addTen,
+                        L"", kAddTenId, Flag());
     CreateCommonChildren();
 }
 

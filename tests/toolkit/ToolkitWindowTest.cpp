@@ -312,7 +312,7 @@ TEST_F(Toolkit, SpinStepsWithinLimitsAndSnapsOutOfRangeIndexes) {
 
 TEST_F(Toolkit, MenuListSwapsTheChosenTextIntoTheHeader) {
     CMenuList list;
-    list.CreateList(dlg.get(), RECT{50, 50, 200, 70}, L"", {L"A", L"B", L"C"}, 3200);
+    list.CreateList(dlg.get(), RECT{50, 50, 200, 70}, L"", L"", {L"A", L"B", L"C"}, 3200);
     EXPECT_EQ(list.Header().Caption(), L"A");
     dlg->Click(100, 60);
     dlg->Move(0, 0);
@@ -348,7 +348,8 @@ class SliderTest : public Toolkit {
 
 TEST_F(SliderTest, ValueRulesForEachStepMode) {
     CSuperSliders s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 40}, L"fill.png", L"thumb.png", 3001, 0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 40}, {L"fill.png", L"thumb.png"}, 3001,
+                   0);
     Load();
     s.SetPos(70);
     EXPECT_EQ(s.ValueLabel().Caption(), L"70");
@@ -396,7 +397,8 @@ TEST_F(SliderTest, ValueRulesForEachStepMode) {
 
 TEST_F(SliderTest, StoppingSliderStepButtons) {
     CSuperSlidersStepping s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, L"fill.png", L"thumb.png", 3002, 0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, {L"fill.png", L"thumb.png"}, 3002,
+                   0);
     s.SetRange(0, 100);
     s.SetPos(50);
     struct Case {
@@ -412,7 +414,7 @@ TEST_F(SliderTest, StoppingSliderStepButtons) {
 
 TEST_F(SliderTest, AdjustableSliderStops) {
     CAdjustableSlider s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, L"fill.png", L"thumb.png", 3003,
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, {L"fill.png", L"thumb.png"}, 3003,
                    L"hint", 0);
     s.SetRange(0, 100);
     const float stops[] = {25, 50, 75, 100};
@@ -447,8 +449,8 @@ TEST_F(SliderTest, AdjustableSliderStops) {
 
 TEST_F(SliderTest, AdjustableSliderGradientPicture) {
     CAdjustableSlider s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, L"fill.png", L"thumb.png", 3004, L"",
-                   0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, {L"fill.png", L"thumb.png"}, 3004,
+                   L"", 0);
     s.SetBaseColor(0xFFFF0000);
     Gdiplus::Bitmap* g = s.GradientPicture();
     ASSERT_NE(g, nullptr);
@@ -461,6 +463,28 @@ TEST_F(SliderTest, AdjustableSliderGradientPicture) {
     EXPECT_EQ(c.GetValue(), 0xFEFD0000u);  // lightness 119
     g->GetPixel(259, 0, &c);
     EXPECT_EQ(c.GetValue(), 0xFEFD0000u);  // 52 steps of 5 px fill the 260 columns
+}
+
+// Composite controls draw their children with the pictures they are given.
+TEST_F(SliderTest, ChildrenDrawThePicturesPassedIn) {
+    CSuperSlidersStepping stepping;
+    const SuperSliderPictures buttons{L"fill.png", L"thumb.png", L"btn.png", L"btn.png",
+                                      L"btn.png",  L"btn.png",   L"btn.png", L"btn.png"};
+    stepping.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, buttons, 3005, 0);
+    CAdjustableSlider adjustable;
+    adjustable.CreateSlider(dlg.get(), RECT{kX, 300, kX + 270, 340},
+                            {L"", L"", L"", L"btn.png", L"btn.png"}, 3006, L"", 0);
+    CMenuList list;
+    list.CreateList(dlg.get(), RECT{50, 250, 90, 270}, L"", L"btn.png", {L"A", L"B"}, 3201);
+    Load();
+    const POINT idle[] = {
+        {kX + 5, kY + 15},   {kX + 265, kY + 15},  // arrows
+        {kX + 15, kY + 31},  {kX + 40, kY + 31},   // minus five, minus ten
+        {kX + 245, kY + 31}, {kX + 220, kY + 31},  // plus five, plus ten
+        {kX + 249, 322},     {kX + 249, 330},      // the value box's up and down arrows
+        {52, 252},                                 // the list's header
+    };
+    for (const POINT& p : idle) EXPECT_EQ(dlg->Pixel(p.x, p.y), kIdle) << p.x << "," << p.y;
 }
 
 TEST_F(Toolkit, AnimationWrapsAfterTheLastFrame) {
@@ -609,7 +633,7 @@ TEST_F(Toolkit, ColorPaletteSelectionAndCustomColour) {
     CColorRectCtrl palette;
     CAdjustableSlider slider;
     palette.Create(dlg.get(), RECT{10, 300, 150, 315}, L"", L"", 3030);
-    slider.CreateSlider(dlg.get(), RECT{10, 330, 280, 370}, L"", L"", 3031, L"", 0);
+    slider.CreateSlider(dlg.get(), RECT{10, 330, 280, 370}, {}, 3031, L"", 0);
     palette.SetLayout(8);
     palette.SetLinkedSlider(&slider);
     palette.SetColorChooser(ChooseOneTwoThree);
