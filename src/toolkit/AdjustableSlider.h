@@ -50,7 +50,6 @@ class CAdjustableSlider : public CControls {
     void SetStops(const float* values, int count);
     void SetStopIndex(int index) { stopIndex_ = index; }
     int StopIndex() const { return stopIndex_; }
-    int StopCount() const { return stopCount_; }
     const SliderStop& Stop(int i) const { return stops_[static_cast<size_t>(i)]; }
     void SetGradientMode(bool on) { gradientMode_ = on; }
     void SetBaseColor(uint32_t argb);
@@ -59,7 +58,6 @@ class CAdjustableSlider : public CControls {
     void ConfigureSpin();
     float GetStep() const { return step_; }
     bool IsDragging() const { return dragging_; }
-    bool ThumbHover() const { return thumbHover_; }
     const RECT& ThumbRect() const { return thumbAbs_; }
     int TrackWidth() const { return track_.right - track_.left; }
     CSpinButton& Spin() { return spin_; }

@@ -92,7 +92,6 @@ class CControls {
     CDialogBase* Dialog() const { return dialog_; }
     const std::wstring& Caption() const { return caption_; }
     const std::wstring& ImageName() const { return imageName_; }
-    const std::wstring& SecondImageName() const { return secondImageName_; }
 
   protected:
     void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }

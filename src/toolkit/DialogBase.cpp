@@ -358,7 +358,6 @@ BOOL CDialogBase::OnInitDialog() {
 void CDialogBase::OnLButtonDown(int x, int y) {
     if (!backgroundPressAllowed_) return;
     backgroundPressed_ = true;
-    pressPoint_ = {x, y};
     SetCapture(hwnd_);
 }
 

@@ -38,8 +38,6 @@ class CDialogBase {
     // Creates the modeless window (not shown unless the template is visible); false on failure.
     bool CreateModeless();
     HWND Hwnd() const { return hwnd_; }
-    HWND ParentWindow() const { return parent_; }
-    bool IsModal() const { return modal_; }
     // Ends a modal run (EndDialog) or destroys a modeless window.
     void CloseDialog(INT_PTR result);
 
@@ -48,7 +46,6 @@ class CDialogBase {
     bool LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload);
     const std::wstring& SkinPackFile() const { return skinPackFile_; }
     void SetSkinPackFile(std::wstring_view file) { skinPackFile_ = file; }
-    const std::wstring& BackgroundName() const { return backgroundName_; }
 
     // Control list (creation order, not owning).
     void AddControl(CControls* control);
@@ -93,10 +90,8 @@ class CDialogBase {
     // When set, WM_NCHITTEST answers CaptionHitTest (the main window); else client.
     void SetCaptionDrag(bool on) { captionDrag_ = on; }
 
-    bool BackgroundPressAllowed() const { return backgroundPressAllowed_; }
     void ClearBackgroundPressAllowed() { backgroundPressAllowed_ = false; }
     bool BackgroundPressed() const { return backgroundPressed_; }
-    POINT PressPoint() const { return pressPoint_; }
 
     // The window procedure: one typed handler per message. Derived windows override it for
     // extra messages and call CDialogBase::WindowProc for everything else.
@@ -148,7 +143,6 @@ class CDialogBase {
     SkinPicture background_;
     bool backgroundPressAllowed_ = true;
     bool backgroundPressed_ = false;
-    POINT pressPoint_{0, 0};
     BLENDFUNCTION blend_{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     int compositions_ = 0;
 

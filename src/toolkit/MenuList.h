@@ -36,7 +36,6 @@ class CMenuList : public CControls {
     bool IsClosed() const { return closed_; }
     const std::vector<std::unique_ptr<CMenuItem>>& Entries() const { return entries_; }
     CButtonEx& Header() { return header_; }
-    const std::vector<std::wstring>& Items() const { return items_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;

@@ -30,7 +30,6 @@ class CProgressbar : public CControls {
     float Value() const { return value_; }
     const std::wstring& Label(int i) const { return labels_[i]; }
     const std::wstring& Title() const { return title_; }
-    int FontPoints() const { return fontPoints_; }
 
     void Draw(Gdiplus::Graphics& g) override;
     // The bar, the value riding on it, the title above and the scale labels beside it.

@@ -29,10 +29,6 @@ class CSpinButton : public CControls {
     int GetIndex() const { return index_; }
     int GetValue() const;
     const std::wstring& ValueText() const { return valueText_; }
-    bool TipVisible() const { return tipVisible_; }
-    const RECT& TipRect() const { return tipRect_; }
-    CButtonEx& UpButton() { return up_; }
-    CButtonEx& DownButton() { return down_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;

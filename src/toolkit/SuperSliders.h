@@ -48,9 +48,6 @@ class CSuperSliders : public CControls {
     int TrackWidth() const { return kTrackRight - kTrackLeft; }
     const RECT& ThumbRect() const { return thumbAbs_; }
     CStaticText& ValueLabel() { return valueLabel_; }
-    CStaticText& TitleLabel() { return title_; }
-    CButtonEx& LeftArrow() { return leftArrow_; }
-    CButtonEx& RightArrow() { return rightArrow_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
