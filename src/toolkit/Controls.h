@@ -91,7 +91,6 @@ class CControls {
     CControls* Owner() const { return owner_; }
     CDialogBase* Dialog() const { return dialog_; }
     const std::wstring& Caption() const { return caption_; }
-    const std::wstring& ImageName() const { return imageName_; }
 
   protected:
     void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }

@@ -59,8 +59,7 @@ RECT CProgressbar::PaintBounds() const {
 }
 
 float CProgressbar::TitleX() const {
-    const bool titleLeft = ImageName().find(L"left") != std::wstring::npos;
-    return float(titleLeft ? Rect().left - 25 : Rect().left - 70);
+    return float(Rect().left - titleLead_);
 }
 
 void CProgressbar::Draw(Gdiplus::Graphics& g) {

@@ -26,6 +26,9 @@ class CProgressbar : public CControls {
     void SetBarColor(uint32_t argb) { barColor_ = argb; }
     // The title and the font size of all the gauge's text (points, DPI-adjusted).
     void SetTitle(std::wstring_view title, int points);
+    // How far left of the bar the title starts: 70 pixels unless set (a gauge at the window's
+    // left edge has no room for that).
+    void SetTitleLead(int pixels) { titleLead_ = pixels; }
 
     float Value() const { return value_; }
     const std::wstring& Label(int i) const { return labels_[i]; }
@@ -43,6 +46,7 @@ class CProgressbar : public CControls {
     float maximum_ = 100;
     float minimum_ = 0;
     float value_ = 0;
+    int titleLead_ = 70;
     uint32_t barColor_ = 0xFF000000;
     std::wstring title_;
     int fontPoints_ = 7;

@@ -624,6 +624,16 @@ TEST_F(Toolkit, GaugeFillsFromTheBottomWithoutClamping) {
     EXPECT_EQ(dlg->Pixel(110, 20), 0xFF112233u);  // taller than the gauge
 }
 
+// Where the title starts is set, whatever the gauge's picture is called.
+TEST_F(Toolkit, GaugeTitleStartsItsLeadLeftOfTheBar) {
+    CProgressbar gauge;
+    gauge.Create(dlg.get(), RECT{100, 50, 110, 250}, L"main_probarleft.png", L"", 3020);
+    gauge.SetTitle(L"GPU Clock,MHz", 7);
+    EXPECT_EQ(gauge.PaintBounds().left, 100 - 70 - 2);  // two pixels of anti-aliasing
+    gauge.SetTitleLead(25);
+    EXPECT_EQ(gauge.PaintBounds().left, 100 - 25 - 2);
+}
+
 bool ChooseOneTwoThree(HWND, uint32_t, uint32_t& out) {
     out = 0xFF010203;
     return true;

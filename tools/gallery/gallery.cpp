@@ -126,6 +126,7 @@ class GalleryDlg : public CDialogBase {
         gaugeL_.SetValue(1700);
         gaugeL_.SetBarColor(PackArgb(255, 200, 40, 40));
         gaugeL_.SetTitle(L"GPU Clock,MHz", 7);
+        gaugeL_.SetTitleLead(25);
         std::array<FloatRect, 5> rects;
         for (int i = 0; i < 5; ++i) rects[i] = {425.f, 320.f - 64.f * i, 30.f, 12.f};
         gaugeL_.SetLabelRects(rects);
