@@ -29,6 +29,7 @@ struct MainLikeWindow {
             buttons[i].Create(&dlg, rects[i], pictures[i], i >= 3 ? L"Caption" : L"", 3000 + i);
         gauges[0].Create(&dlg, RECT{60, 100, 70, 356}, L"main_probarleft.png", L"", 3010);
         gauges[1].Create(&dlg, RECT{405, 100, 415, 356}, L"main_probargight.png", L"", 3011);
+        gauges[0].SetTitleLead(25);  // as the main window's left gauge
         for (auto& g : gauges) {
             g.SetRange(0, 2500);
             g.SetValue(1500);
@@ -81,7 +82,7 @@ int wmain(int argc, wchar_t** argv) {
             g.Flush(Gdiplus::FlushIntentionSync);
             const auto t1 = std::chrono::steady_clock::now();
             us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-            w.eye.OnTimer();
+            w.eye.OnTimer(CAnimation::kTimerId);
         }
         Report(cached ? "decoded pictures kept" : "decoded on every draw", us);
     }

@@ -18,6 +18,8 @@ constexpr wchar_t kMissingSkinText[] =
     L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kTrayTip[] = L"Velmora beta3";
 constexpr int kGaugeTitlePoints = 7;
+// The left gauge sits near the window's edge: its title starts closer to the bar.
+constexpr int kLeftGaugeTitleLead = 25;
 
 // Scale-label rectangles of the gauges, 30 x 10 each, lowest first.
 constexpr float kLeftLabelX = 74;
@@ -89,6 +91,7 @@ BOOL CVelmoraDlg::OnInitDialog() {
         rightLabels[i] = FloatRect{kRightLabelX, kLabelY[i], 30, 10};
     }
     leftGauge_.SetLabelRects(leftLabels);
+    leftGauge_.SetTitleLead(kLeftGaugeTitleLead);
     rightGauge_.SetLabelRects(rightLabels);
 
     lock_.Enable(false);
@@ -393,7 +396,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The tool windows stay docked beside the main window.
-            toolWindows.ForEachOpen([](CToolWindow& t) { t.PlaceWindow(); });
+            toolWindows.DockAll();
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);

@@ -69,7 +69,7 @@ class CVelmoraDlg : public CDialogBase {
     FanControl& Fan() { return fan_; }
 
     // The open tool windows, owned by the main window.
-    ToolWindowHost toolWindows;
+    ToolWindowHost toolWindows{*this};
 
     int leftSource = -1;
     int rightSource = -1;

@@ -32,7 +32,7 @@ bool ChooseColorWithDialog(HWND owner, uint32_t initialArgb, uint32_t& chosenArg
 }
 
 void CColorRectCtrl::SetLayout(int count) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     if (count == 8) {
         const int lefts[7] = {4, 20, 38, 55, 71, 87, 105};
         for (int i = 0; i < 7; ++i)
@@ -106,7 +106,7 @@ void CColorRectCtrl::OnLButtonDown(UINT flags, int x, int y) {
 
 void CColorRectCtrl::OnLButtonDblClk(UINT flags, int x, int y) {
     const ChooseColorFn choose = chooser_ ? chooser_ : ChooseColorWithDialog;
-    const HWND owner = dialog_ ? dialog_->Hwnd() : nullptr;
+    const HWND owner = Dialog() ? Dialog()->Hwnd() : nullptr;
     uint32_t chosen = 0;
     if (multiSelect_) {
         for (int i = 0; i < count_; ++i) {

@@ -32,7 +32,8 @@ class Backdrop : public CControls {
   public:
     void Draw(Gdiplus::Graphics& g) override {
         Gdiplus::SolidBrush b(Argb(255, 40, 40, 44));
-        g.FillRectangle(&b, rect_.left, rect_.top, RectWidth(rect_), RectHeight(rect_));
+        const RECT& r = Rect();
+        g.FillRectangle(&b, r.left, r.top, RectWidth(r), RectHeight(r));
     }
 };
 
@@ -82,25 +83,28 @@ class GalleryDlg : public CDialogBase {
         radios_[5].ForceState(false, true);
         // Sliders.
         label(labels_[3], 10, 156, L"CSuperSlidersStepping");
-        stepping_.CreateSlider(this, RECT{20, 200, 300, 250}, L"lockset_sliderfill.png",
-                               L"lockset_slider.png", 3040, 0);
+        const SuperSliderPictures lockset{L"lockset_sliderfill.png", L"lockset_slider.png",
+                                          L"lockset_arrowleft.png",  L"lockset_arrowright.png",
+                                          L"lockset_subfive.png",    L"lockset_subten.png",
+                                          L"lockset_addfive.png",    L"lockset_addten.png"};
+        stepping_.CreateSlider(this, RECT{20, 200, 300, 250}, lockset, 3040, 0);
         stepping_.SetRange(-200, 200);
         stepping_.SetPos(120);
         stepping_.SetTitle(L"GPU Clock Offset,MHz");
-        plain_.CreateSlider(this, RECT{20, 290, 300, 320}, L"lockset_sliderfill.png",
-                            L"lockset_slider.png", 3041, 0);
+        plain_.CreateSlider(this, RECT{20, 290, 300, 320}, lockset, 3041, 0);
         plain_.SetPos(30);
         plain_.SetTitle(L"Power Target,%");
         plain_.Enable(false);
         label(labels_[4], 10, 330, L"CAdjustableSlider: image (tip) / gradient with stops");
-        adjustable_.CreateSlider(this, RECT{20, 360, 290, 400}, L"lockset_sliderfill.png",
-                                 L"sliders_BreathingLamp.png", 3050,
+        const AdjustableSliderPictures lamp{
+            L"lockset_sliderfill.png", L"sliders_BreathingLamp.png", L"borders_BreathingLamp.png",
+            L"button1_BreathingLamp.png", L"button_BreathingLamp.png"};
+        adjustable_.CreateSlider(this, RECT{20, 360, 290, 400}, lamp, 3050,
                                  L"The most bright hundred percent,zero percent go out", 1);
         adjustable_.SetRange(0, 100);
         adjustable_.ConfigureSpin();
         adjustable_.SetPos(60, false);
-        gradient_.CreateSlider(this, RECT{20, 420, 290, 460}, L"lockset_sliderfill.png",
-                               L"sliders_BreathingLamp.png", 3051, L"Speed", 0);
+        gradient_.CreateSlider(this, RECT{20, 420, 290, 460}, lamp, 3051, L"Speed", 0);
         const float stops[] = {25, 50, 75, 100};
         gradient_.SetStops(stops, 4);
         gradient_.ConfigureSpin();
@@ -122,6 +126,7 @@ class GalleryDlg : public CDialogBase {
         gaugeL_.SetValue(1700);
         gaugeL_.SetBarColor(PackArgb(255, 200, 40, 40));
         gaugeL_.SetTitle(L"GPU Clock,MHz", 7);
+        gaugeL_.SetTitleLead(25);
         std::array<FloatRect, 5> rects;
         for (int i = 0; i < 5; ++i) rects[i] = {425.f, 320.f - 64.f * i, 30.f, 12.f};
         gaugeL_.SetLabelRects(rects);
@@ -132,7 +137,7 @@ class GalleryDlg : public CDialogBase {
         gaugeR_.SetTitle(L"Fan Speed,%", 7);
         eye_.Create(this, RECT{590, 40, 764, 188}, L"main_eye.png", L"", 3080);
         eye_.SetFrameCount(13);
-        menu_.CreateList(this, RECT{420, 380, 637, 402}, L"",
+        menu_.CreateList(this, RECT{420, 380, 637, 402}, L"", L"gpuinfo_tessarin.png",
                          {L"GPU 0: Simulated", L"GPU 1: Second", L"GPU 2: Third"}, 3090);
         spinLabel_.CreateText(this, RECT{420, 470, 700, 490},
                               L"CSpinButton: the value boxes of the sliders", 2,
