@@ -11,25 +11,25 @@ constexpr int kFramePressed = 2;  // also "checked" for check buttons
 }  // namespace
 
 void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
-    if (caption_.empty()) return;
-    Gdiplus::RectF layout(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                          float(RectHeight(rect_)));
-    DrawSkinText(g, Fonts(), caption_, kCaptionPoints, ArgbValue(argb), layout,
+    if (Caption().empty()) return;
+    Gdiplus::RectF layout(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
+                          float(RectHeight(Rect())));
+    DrawSkinText(g, Fonts(), Caption(), kCaptionPoints, ArgbValue(argb), layout,
                  Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter,
                  Gdiplus::StringFormatFlagsNoFitBlackBox);
 }
 
 void CButtonEx::Draw(Gdiplus::Graphics& g) {
-    const int frame = hover_ ? kFrameHover : pressed_ ? kFramePressed : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, rect_);
+    const int frame = IsHover() ? kFrameHover : IsPressed() ? kFramePressed : kFrameIdle;
+    DrawFrame(g, FirstImage(), frame, Rect());
     DrawCaption(g, captionColor_);
 }
 
 void CCheckButtonEx::Draw(Gdiplus::Graphics& g) {
-    const int frame = (hover_ && !noHoverFrame) ? kFrameHover
-                      : checked_                ? kFramePressed
-                                                : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, rect_);
+    const int frame = (IsHover() && !noHoverFrame) ? kFrameHover
+                      : checked_                   ? kFramePressed
+                                                   : kFrameIdle;
+    DrawFrame(g, FirstImage(), frame, Rect());
     DrawCaption(g, checkCaptionColor_);
 }
 
