@@ -9,6 +9,8 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
+#include "tuning/ClockProfileConfig.h"
+#include "tuning/ClockSetDlg.h"
 #include "tuning/FanCurveConfig.h"
 
 namespace velmora {
@@ -17,6 +19,14 @@ namespace {
 constexpr wchar_t kMissingSkinText[] =
     L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kTrayTip[] = L"Velmora beta3";
+// The customise warning comes in three pieces: the first is a sentence of its own, the other two
+// one sentence split in the middle.
+constexpr wchar_t kCustomiseWarning[] =
+    L"Any inappropriate adjusting may cause unpredictable damages to your graphics card."
+    L"\n"
+    L"Damages caused by customing your graphics card are not covered under any Tessarin product"
+    L" "
+    L"and may not be covered by your graphics card or system manufacturer's warranty.";
 constexpr int kGaugeTitlePoints = 7;
 // The left gauge sits near the window's edge: its title starts closer to the bar.
 constexpr int kLeftGaugeTitleLead = 25;
@@ -46,6 +56,20 @@ void CVelmoraDlg::WindowFanTimer::Stop() {
 
 int64_t CVelmoraDlg::WindowFanTimer::NowMs() {
     return static_cast<int64_t>(GetTickCount64());
+}
+
+// ---- the clock settings window's view of the main window ----------------------------------
+
+void CVelmoraDlg::ClockWindowHost::SetFanManual(bool manual) {
+    ClockSettingsFile().SetFanManual(manual);
+}
+
+void CVelmoraDlg::ClockWindowHost::ClearFanAutoStart() {
+    ClockSettingsFile().ClearFanAutoStart();
+}
+
+int CVelmoraDlg::ClockWindowHost::GetFanMode() {
+    return ClockSettingsFile().GetFanMode(owner_.fan_.fanControlState);
 }
 
 // ---- construction ----------------------------------------------------------------------------
@@ -194,6 +218,7 @@ void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
     leftGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
     rightGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
     if (LoadSkin(packFile, true, true)) SetSkinPackFile(packFile);
+    if (CClockSetDlg* clock = ClockWindow()) clock->ApplySkin(packFile, ColorsOf(kind).clockText);
 }
 
 // ---- notification area ---------------------------------------------------------------------
@@ -288,6 +313,30 @@ void CVelmoraDlg::OnToolWindowClosed(ToolWindowHost::Kind kind) {
     }
 }
 
+CClockSetDlg* CVelmoraDlg::ClockWindow() const {
+    // The host keeps exactly the clock settings window under its kind.
+    return static_cast<CClockSetDlg*>(toolWindows.Get(ToolWindowHost::kClock));
+}
+
+void CVelmoraDlg::OpenClockWindow() {
+    if (CClockSetDlg* open = ClockWindow()) {
+        ShowWindow(open->Hwnd(), SW_SHOW);
+        return;
+    }
+    // Asked each time the window is opened anew, never while it is open.
+    if (MessageBoxW(Hwnd(), kCustomiseWarning, L"Warning", MB_YESNO) != IDYES) return;
+    const SkinKind kind = SkinKindOfPack(SkinPackFile());
+    auto clock = std::make_unique<CClockSetDlg>(SkinPackFile(), Hwnd(), toolWindows, g_nvidiaGpu,
+                                                clockHost_, ColorsOf(kind).clockText);
+    if (!clock->CreateModeless() || !clock->Hwnd()) return;
+    HWND w = clock->Hwnd();
+    toolWindows.Host(ToolWindowHost::kClock, std::move(clock));
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+    lock_.Enable(true);
+    RepaintNow();
+}
+
 void CVelmoraDlg::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
@@ -326,8 +375,16 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             }
             break;
         case kIdMinimise:
-            toolWindows.ForEachOpen([](CToolWindow& t) { ShowWindow(t.Hwnd(), SW_MINIMIZE); });
+            // As a system command, so each tool window takes its own side windows with it.
+            toolWindows.ForEachOpen(
+                [](CToolWindow& t) { SendMessageW(t.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0); });
             ShowWindow(Hwnd(), SW_MINIMIZE);
+            break;
+        case kIdLock:
+            if (CClockSetDlg* clock = ClockWindow()) clock->SetLocked(lock_.GetCheck());
+            break;
+        case kIdCustomise:
+            OpenClockWindow();
             break;
         case kIdEye:
             // Every eye frame repaints the window anyway.
@@ -392,8 +449,9 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_MOVE:
-            // The tool windows stay docked beside the main window.
-            toolWindows.DockAll();
+            // The tool windows stay docked beside the main window (a minimised one has no
+            // place to dock to; they are minimised with it).
+            if (!IsIconic(Hwnd())) toolWindows.DockAll();
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);

@@ -17,9 +17,12 @@
 #include "toolkit/ButtonEx.h"
 #include "toolkit/DialogBase.h"
 #include "toolkit/Progressbar.h"
+#include "tuning/ClockTuning.h"
 #include "win32/Handles.h"
 
 namespace velmora {
+
+class CClockSetDlg;
 
 class CVelmoraDlg : public CDialogBase {
   public:
@@ -84,6 +87,20 @@ class CVelmoraDlg : public CDialogBase {
     void OnTimer(UINT_PTR timerId) override;
 
   private:
+    // What the clock settings window needs of the main window: its fan control and the file.
+    class ClockWindowHost : public TuningHost {
+      public:
+        explicit ClockWindowHost(CVelmoraDlg& owner) : owner_(owner) {}
+        FanControl& Fan() override { return owner_.fan_; }
+        void ApplyFanControlState() override { owner_.ApplyFanControlState(); }
+        void SetFanManual(bool manual) override;
+        void ClearFanAutoStart() override;
+        int GetFanMode() override;
+
+      private:
+        CVelmoraDlg& owner_;
+    };
+
     class WindowFanTimer : public FanTimer {
       public:
         explicit WindowFanTimer(CVelmoraDlg& owner) : owner_(owner) {}
@@ -105,6 +122,9 @@ class CVelmoraDlg : public CDialogBase {
     void ExitProgram();
     void SetSkinIcons(SkinKind kind);
     void OnToolWindowClosed(ToolWindowHost::Kind kind);
+    // The customise button: the clock settings window, after the warning when it is new.
+    void OpenClockWindow();
+    CClockSetDlg* ClockWindow() const;
 
     CAnimation eye_;
     CButtonEx close_;
@@ -120,6 +140,7 @@ class CVelmoraDlg : public CDialogBase {
     GpuFanDevice fanDevice_;
     WindowFanTimer fanTimer_{*this};
     FanControl fan_;
+    ClockWindowHost clockHost_{*this};
     bool shutDown_ = false;
 
     bool trayIconAdded_ = false;

@@ -21,11 +21,72 @@ HWND FindMainWindow() {
     return FindWindowW(nullptr, L"Velmora");
 }
 
+// The window of the program whose owner is `owner`, other than a message box: the clock
+// settings window under the main window, the voltage window under that. visibleOnly: a hidden
+// one does not count.
+HWND FindOwnedWindow(HWND owner, bool visibleOnly = true) {
+    struct Search {
+        HWND owner;
+        bool visibleOnly;
+        HWND found;
+    } search{owner, visibleOnly, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t cls[32] = {};
+            GetClassNameW(w, cls, 32);
+            wchar_t title[32] = {};
+            GetWindowTextW(w, title, 32);
+            // Message boxes have a caption; the skinned tool windows have none.
+            if (GetWindow(w, GW_OWNER) != s->owner || title[0] != 0 ||
+                (s->visibleOnly && !IsWindowVisible(w))) {
+                return TRUE;
+            }
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PrintRect(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+}
+
+// Waits up to five seconds for a message box with this caption; prints its text and answers
+// it ("yes", "no", "ok") or, with "text", leaves it open.
+int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
+    HWND box = nullptr;
+    for (int i = 0; i < 50 && !box; ++i) {
+        box = FindWindowW(L"#32770", caption);
+        if (!box) Sleep(100);
+    }
+    if (!box) {
+        std::printf("none\n");
+        return 1;
+    }
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    std::wprintf(L"%ls\n", text);
+    int id = 0;
+    if (std::wcscmp(answer, L"yes") == 0) id = IDYES;
+    if (std::wcscmp(answer, L"no") == 0) id = IDNO;
+    if (std::wcscmp(answer, L"ok") == 0) id = IDOK;
+    if (!id) return 0;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    // Gone before the next question: a box still closing would be taken for the next one.
+    for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(
         stderr,
         "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
-        "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL\n");
+        "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|voltage-rect|"
+        "move X Y|iconic|msgbox CAPTION yes|no|ok|text\n");
     return 2;
 }
 
@@ -66,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     if (std::wcscmp(verb, L"setfan") == 0 && argc > 2) {
         return SetFan(static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     }
+    if (std::wcscmp(verb, L"msgbox") == 0 && argc > 3) return AnswerMessageBox(argv[2], argv[3]);
     HWND w = FindMainWindow();
     if (std::wcscmp(verb, L"exists") == 0) {
         std::printf("%d\n", w ? 1 : 0);
@@ -81,6 +143,25 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         GetWindowRect(w, &r);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    } else if (std::wcscmp(verb, L"tool-rect") == 0 || std::wcscmp(verb, L"voltage-rect") == 0) {
+        HWND tool = FindOwnedWindow(w);
+        if (tool && std::wcscmp(verb, L"voltage-rect") == 0) tool = FindOwnedWindow(tool);
+        if (!tool) {
+            std::printf("none\n");
+            return 1;
+        }
+        PrintRect(tool);
+    } else if (std::wcscmp(verb, L"iconic") == 0) {
+        // Whether the main window, the clock window and the voltage window are off the screen
+        // (minimised, or hidden with their minimised owner).
+        HWND tool = FindOwnedWindow(w, false);
+        HWND voltage = tool ? FindOwnedWindow(tool, false) : nullptr;
+        auto away = [](HWND x) { return x && (IsIconic(x) || !IsWindowVisible(x)) ? 1 : 0; };
+        std::printf("%d %d %d\n", IsIconic(w) ? 1 : 0, away(tool), away(voltage));
+    } else if (std::wcscmp(verb, L"move") == 0 && argc > 3) {
+        SetWindowPos(w, nullptr, static_cast<int>(std::wcstol(argv[2], nullptr, 10)),
+                     static_cast<int>(std::wcstol(argv[3], nullptr, 10)), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (std::wcscmp(verb, L"tray-dblclick") == 0) {
         PostMessageW(w, kTrayCallback, kTrayIconId, WM_LBUTTONDBLCLK);
     } else if (std::wcscmp(verb, L"tray-rclick") == 0) {
