@@ -19,6 +19,8 @@ zpath() { printf 'Z:%s' "${1//\//\\}"; }  # the path wine's Z: drive gives a Uni
 
 velmora_log "composition of a main-window-sized dialog"
 exe "$out/compose_bench.exe" "$(zpath "$out/Norvane.dll")" 300
+velmora_log "composition of the clock settings window's frame"
+exe "$out/clock_compose_bench.exe" "$(zpath "$out/Norvane.dll")" 300
 velmora_log "one refresh tick of the main window"
 exe "$bin/refresh_bench.exe" "$(zpath "$out")" 300
 velmora_log "idle cost over ${VELMORA_IDLE_SECONDS:-60} s"
