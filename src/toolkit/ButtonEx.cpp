@@ -14,14 +14,13 @@ void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
     if (caption_.empty()) return;
     Gdiplus::RectF layout(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
                           float(RectHeight(rect_)));
-    DrawSkinText(g, Fonts(), caption_, kCaptionPoints, ArgbValue(argb), layout,
-                 Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter,
-                 Gdiplus::StringFormatFlagsNoFitBlackBox);
+    DrawTextRemembered(g, caption_, kCaptionPoints, argb, layout, Gdiplus::StringAlignmentCenter,
+                       Gdiplus::StringAlignmentCenter, Gdiplus::StringFormatFlagsNoFitBlackBox);
 }
 
 void CButtonEx::Draw(Gdiplus::Graphics& g) {
     const int frame = hover_ ? kFrameHover : pressed_ ? kFramePressed : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, rect_);
+    DrawFrameRemembered(g, FirstImage(), frame, rect_);
     DrawCaption(g, captionColor_);
 }
 
@@ -29,7 +28,7 @@ void CCheckButtonEx::Draw(Gdiplus::Graphics& g) {
     const int frame = (hover_ && !noHoverFrame) ? kFrameHover
                       : checked_                ? kFramePressed
                                                 : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, rect_);
+    DrawFrameRemembered(g, FirstImage(), frame, rect_);
     DrawCaption(g, checkCaptionColor_);
 }
 

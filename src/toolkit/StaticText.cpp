@@ -14,13 +14,13 @@ bool CStaticText::CreateText(CDialogBase* dialog, const RECT& rect, std::wstring
 
 void CStaticText::Draw(Gdiplus::Graphics& g) {
     if (caption_.empty()) return;
-    const Gdiplus::StringAlignment h = align_ == kNear  ? Gdiplus::StringAlignmentNear
-                                       : align_ == kFar ? Gdiplus::StringAlignmentFar
-                                                        : Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, Fonts(), caption_, float(points_), ArgbValue(color_),
-                 Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                                float(RectHeight(rect_))),
-                 h, Gdiplus::StringAlignmentCenter);
+    const int h = align_ == kNear  ? Gdiplus::StringAlignmentNear
+                  : align_ == kFar ? Gdiplus::StringAlignmentFar
+                                   : Gdiplus::StringAlignmentCenter;
+    DrawTextRemembered(g, caption_, float(points_), color_,
+                       Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
+                                      float(RectHeight(rect_))),
+                       h, Gdiplus::StringAlignmentCenter);
 }
 
 }  // namespace velmora
