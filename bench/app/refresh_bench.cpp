@@ -69,7 +69,7 @@ const char* ControlName(int id) {
 template <typename Fn>
 void Breakdown(const char* what, velmora::CDialogBase& dlg, int runs, Fn fn) {
     velmora::CompositionPhases phases;
-    std::vector<double> prepare, push, total;
+    std::vector<double> prepare, push, total, composed;
     std::vector<std::vector<double>> controls(dlg.Controls().size());
     RECT area{};
     for (int i = 0; i < runs; ++i) {
@@ -81,6 +81,7 @@ void Breakdown(const char* what, velmora::CDialogBase& dlg, int runs, Fn fn) {
         dlg.SetPhaseRecorder(nullptr);
         prepare.push_back(phases.prepareUs);
         push.push_back(phases.pushUs);
+        composed.push_back(total.back() - phases.pushUs);
         for (size_t c = 0; c < controls.size() && c < phases.controlUs.size(); ++c)
             controls[c].push_back(phases.controlUs[c]);
         area = phases.area;
@@ -97,6 +98,7 @@ void Breakdown(const char* what, velmora::CDialogBase& dlg, int runs, Fn fn) {
     std::printf("   %-34s %8.0f us\n", "all controls", drawn);
     std::printf("   %-34s %8.0f us\n", "push to the layered window", Median(push));
     std::printf("   %-34s %8.0f us\n", "whole, as the caller sees it", Median(total));
+    std::printf("   %-34s %8.0f us\n", "all but the push", Median(composed));
 }
 
 std::vector<uint32_t> Frame(velmora::CDialogBase& dlg) {
