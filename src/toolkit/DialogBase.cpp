@@ -135,9 +135,16 @@ void CDialogBase::Compose(Gdiplus::Graphics& g) {
 
 void CDialogBase::DrawLayers(Gdiplus::Graphics& g, bool withBackground, const RECT* area) {
     if (withBackground) {
-        if (Gdiplus::Bitmap* bg = background_.Image())
+        if (!backgroundPixels_.empty()) {
+            // The decoded picture's own pixels, kept in place of it.
+            Gdiplus::Bitmap bg(backgroundWidth_, backgroundHeight_, backgroundWidth_ * 4,
+                               PixelFormat32bppPARGB,
+                               reinterpret_cast<BYTE*>(backgroundPixels_.data()));
+            DrawImagePart(g, &bg, 0, 0, 0, 0, backgroundWidth_, backgroundHeight_);
+        } else if (Gdiplus::Bitmap* bg = background_.Image()) {
             DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
                           static_cast<int>(bg->GetHeight()));
+        }
     }
     if (phases_) phases_->controlUs.assign(controls_.size(), 0.0);
     for (size_t i = 0; i < controls_.size(); ++i) {
@@ -181,6 +188,8 @@ const std::vector<uint32_t>* CDialogBase::BackgroundPixels() {
         bg->UnlockBits(&data);
         backgroundWidth_ = w;
         backgroundHeight_ = h;
+        // The copy is the picture from now on; the decoded one would be a second copy all day.
+        background_.DropDecoded();
     }
     return backgroundPixels_.empty() ? nullptr : &backgroundPixels_;
 }
