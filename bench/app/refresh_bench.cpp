@@ -202,8 +202,17 @@ int wmain(int argc, wchar_t** argv) {
         velmora::ReadGaugeValue(g_nvidiaGpu, right);
     });
     // One eye tick as the window runs it: the timer message, then what it posts.
+    const velmora::CControls* eyeControl = nullptr;
+    for (const velmora::CControls* c : dlg.Controls())
+        if (c->Id() == velmora::CVelmoraDlg::kIdEye) eyeControl = c;
+    const UINT_PTR eyeTimer =
+        eyeControl ? dlg.ControlTimerWindowId(*eyeControl, velmora::CAnimation::kTimerId) : 0;
+    if (!eyeTimer) {
+        std::fwprintf(stderr, L"refresh_bench: the eye's timer is not running\n");
+        return 1;
+    }
     auto eyeTick = [&] {
-        SendMessageW(dlg.Hwnd(), WM_TIMER, velmora::CAnimation::kTimerId, 0);
+        SendMessageW(dlg.Hwnd(), WM_TIMER, eyeTimer, 0);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     };

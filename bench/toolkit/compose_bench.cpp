@@ -1,7 +1,7 @@
 // Cost of one full composition of a 475 x 440 skinned window with a dozen controls, with the
 // decoded pictures kept and with every picture decoded again each time.
 //   compose_bench <pack.dll> [runs, default 300]
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,17 +29,18 @@ struct MainLikeWindow {
             buttons[i].Create(&dlg, rects[i], pictures[i], i >= 3 ? L"Caption" : L"", 3000 + i);
         gauges[0].Create(&dlg, RECT{60, 100, 70, 356}, L"main_probarleft.png", L"", 3010);
         gauges[1].Create(&dlg, RECT{405, 100, 415, 356}, L"main_probargight.png", L"", 3011);
+        gauges[0].SetTitleLead(25);  // as the main window's left gauge
         for (auto& g : gauges) {
             g.SetRange(0, 2500);
             g.SetValue(1500);
-            g.SetBarColor(PackArgb(255, 200, 30, 30));
+            g.SetBarColor(Argb(255, 200, 30, 30));
             g.SetTitle(L"GPU Clock,MHz", 7);
         }
         eye.Create(&dlg, RECT{150, 120, 324, 268}, L"main_eye.png", L"", 3020);
         eye.SetFrameCount(13);
         for (int i = 0; i < 3; ++i)
             texts[i].CreateText(&dlg, RECT{150, 280 + 18 * i, 330, 296 + 18 * i}, L"1500 MHz", 2,
-                                PackArgb(255, 200, 200, 200), CStaticText::kCenter, 9);
+                                Argb(255, 200, 200, 200), CStaticText::kCenter, 9);
     }
     CDialogBase dlg;
     CButtonEx buttons[6];
@@ -81,7 +82,7 @@ int wmain(int argc, wchar_t** argv) {
             g.Flush(Gdiplus::FlushIntentionSync);
             const auto t1 = std::chrono::steady_clock::now();
             us.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-            w.eye.OnTimer();
+            w.eye.OnTimer(CAnimation::kTimerId);
         }
         Report(cached ? "decoded pictures kept" : "decoded on every draw", us);
     }

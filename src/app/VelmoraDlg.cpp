@@ -18,6 +18,8 @@ constexpr wchar_t kMissingSkinText[] =
     L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kTrayTip[] = L"Velmora beta3";
 constexpr int kGaugeTitlePoints = 7;
+// The left gauge sits near the window's edge: its title starts closer to the bar.
+constexpr int kLeftGaugeTitleLead = 25;
 
 // Scale-label rectangles of the gauges, 30 x 10 each, lowest first.
 constexpr float kLeftLabelX = 74;
@@ -58,8 +60,6 @@ CVelmoraDlg::~CVelmoraDlg() {
     for (int k = 0; k < ToolWindowHost::kKindCount; ++k) {
         toolWindows.Close(static_cast<ToolWindowHost::Kind>(k));
     }
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 BOOL CVelmoraDlg::OnInitDialog() {
@@ -89,6 +89,7 @@ BOOL CVelmoraDlg::OnInitDialog() {
         rightLabels[i] = FloatRect{kRightLabelX, kLabelY[i], 30, 10};
     }
     leftGauge_.SetLabelRects(leftLabels);
+    leftGauge_.SetTitleLead(kLeftGaugeTitleLead);
     rightGauge_.SetLabelRects(rightLabels);
 
     lock_.Enable(false);
@@ -180,14 +181,13 @@ void CVelmoraDlg::SetSkinIcons(SkinKind kind) {
     const int id = kind == SkinKind::Norvane  ? IDI_NORVANE
                    : kind == SkinKind::Talwyn ? IDI_TALWYN
                                               : IDI_VELMORA;
-    HICON big = LoadSizedIcon(id, SM_CXICON, SM_CYICON);
-    HICON small = LoadSizedIcon(id, SM_CXSMICON, SM_CYSMICON);
-    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    bigIcon_ = big;
-    smallIcon_ = small;
+    IconHandle big(LoadSizedIcon(id, SM_CXICON, SM_CYICON));
+    IconHandle small(LoadSizedIcon(id, SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    // The window now shows the new icons; the old ones go.
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
@@ -229,15 +229,15 @@ void CVelmoraDlg::RemoveTrayIcon() {
 void CVelmoraDlg::OnTrayNotify(LPARAM event) {
     switch (LOWORD(event)) {
         case WM_RBUTTONUP: {
-            HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
-            if (!menu) return;
+            MenuHandle menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+            if (!menu.Get()) return;
             POINT at{};
             GetCursorPos(&at);
             // The menu closes when the user clicks elsewhere only if we are in front.
             SetForegroundWindow(Hwnd());
-            TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
+            TrackPopupMenu(GetSubMenu(menu.Get(), 0), TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(),
+                           nullptr);
             PostMessageW(Hwnd(), WM_NULL, 0, 0);
-            DestroyMenu(menu);
             break;
         }
         case WM_LBUTTONDBLCLK:
@@ -395,7 +395,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The tool windows stay docked beside the main window.
-            toolWindows.ForEachOpen([](CToolWindow& t) { t.PlaceWindow(); });
+            toolWindows.DockAll();
             break;
         case WM_HOTKEY:
             CaptureScreenToFile(Hwnd(), screenshotFolder);

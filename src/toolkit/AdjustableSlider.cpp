@@ -4,7 +4,7 @@
 
 #include "toolkit/HslColor.h"
 #include "toolkit/SkinDraw.h"
-#include "toolkit/SuperSliders.h"
+#include "toolkit/SliderScale.h"
 
 namespace velmora {
 
@@ -20,36 +20,35 @@ CAdjustableSlider::CAdjustableSlider() = default;
 CAdjustableSlider::~CAdjustableSlider() = default;
 
 bool CAdjustableSlider::CreateSlider(CDialogBase* dialog, const RECT& rect,
-                                     std::wstring_view fillImage, std::wstring_view thumbImage,
-                                     int id, std::wstring_view hint, BYTE flag) {
-    SetSecondImageName(thumbImage);
+                                     const AdjustableSliderPictures& pictures, int id,
+                                     std::wstring_view hint, BYTE flag) {
+    pictures_ = pictures;
+    SetSecondImageName(pictures.thumb);
     hint_ = hint;
-    flag_ = flag;
-    return Create(dialog, rect, fillImage, L"", id);
+    SetFlag(flag);
+    return Create(dialog, rect, pictures.fill, L"", id);
 }
 
 void CAdjustableSlider::OnCreate() {
     SetTrackRect(5, 0, 255, 10);
-    const int x = rect_.left, y = rect_.top;
-    spin_.CreateChild(dialog_, this, RECT{x + 212, y + 20, x + 261, y + 35},
-                      L"borders_BreathingLamp.png", hint_, kSpinId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    spin_.SetArrowPictures(pictures_.spinUp, pictures_.spinDown);
+    spin_.CreateChild(Dialog(), this, RECT{x + 212, y + 20, x + 261, y + 35}, pictures_.spinBox,
+                      hint_, kSpinId, Flag());
     UpdateThumb();
 }
 
 void CAdjustableSlider::SetTrackRect(int left, int top, int right, int bottom) {
     track_ = RECT{left, top, right, bottom};
     thumbRel_ = RECT{left - 3, top + 10, left + 6, top + 17};
-    thumbAbs_ = RECT{rect_.left + left - 3, rect_.top + top + 10,
-                     rect_.left + left - 3 + kThumbWidth, rect_.top + top + 10 + kThumbHeight};
+    thumbAbs_ = RECT{Rect().left + left - 3, Rect().top + top + 10,
+                     Rect().left + left - 3 + kThumbWidth, Rect().top + top + 10 + kThumbHeight};
 }
 
 void CAdjustableSlider::UpdateThumb() {
-    int offset = 0;
-    if (maximum_ != minimum_)
-        offset =
-            TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
-    const int left = rect_.left + offset + thumbRel_.left;
-    const int top = rect_.top + thumbRel_.top;
+    const int offset = SliderOffset(value_, minimum_, maximum_, TrackWidth());
+    const int left = Rect().left + offset + thumbRel_.left;
+    const int top = Rect().top + thumbRel_.top;
     thumbAbs_ = RECT{left, top, left + RectWidth(thumbRel_), top + RectHeight(thumbRel_)};
 }
 
@@ -71,9 +70,8 @@ void CAdjustableSlider::SetStops(const float* values, int count) {
     for (int i = 0; i < count; ++i) {
         SliderStop& s = stops_[static_cast<size_t>(i)];
         s.value = values[i];
-        s.fromX =
-            (i == 0 || maximum_ == 0) ? 0 : TruncToInt(double(trackW) * values[i - 1] / maximum_);
-        s.toX = maximum_ == 0 ? 0 : TruncToInt(double(trackW) * values[i] / maximum_);
+        s.fromX = i == 0 ? 0 : SliderStopOffset(values[i - 1], maximum_, trackW);
+        s.toX = SliderStopOffset(values[i], maximum_, trackW);
     }
 }
 
@@ -114,9 +112,9 @@ void CAdjustableSlider::SetBaseColor(uint32_t argb) {
         g.Clear(Gdiplus::Color(0, 0, 0, 0));
         for (int k = 0; k < LightnessRamp::kSteps; ++k) {
             const Rgb& c = ramp.colors[k];
-            Gdiplus::SolidBrush brush(Argb(kGradientAlpha, std::clamp(c.red, 0, 255),
-                                           std::clamp(c.green, 0, 255),
-                                           std::clamp(c.blue, 0, 255)));
+            Gdiplus::SolidBrush brush(
+                ArgbValue(Argb(kGradientAlpha, std::clamp(c.red, 0, 255),
+                               std::clamp(c.green, 0, 255), std::clamp(c.blue, 0, 255))));
             g.FillRectangle(&brush, kRampStepWidth * k, 0, kRampStepWidth, kGradientHeight);
         }
     }
@@ -124,11 +122,8 @@ void CAdjustableSlider::SetBaseColor(uint32_t argb) {
 }
 
 void CAdjustableSlider::Draw(Gdiplus::Graphics& g) {
-    const int fx = rect_.left + track_.left, fy = rect_.top + track_.top;
-    int fillW = 0;
-    if (maximum_ != minimum_)
-        fillW =
-            TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+    const int fx = Rect().left + track_.left, fy = Rect().top + track_.top;
+    const int fillW = SliderOffset(value_, minimum_, maximum_, TrackWidth());
     Gdiplus::Bitmap* fill = gradientMode_ ? gradient_.get() : FirstImage();
     if (fill) DrawImagePart(g, fill, fx, fy, 0, 0, fillW, static_cast<int>(fill->GetHeight()));
     if (Gdiplus::Bitmap* thumb = SecondImage()) {
@@ -171,7 +166,7 @@ void CAdjustableSlider::ChangeTo(float value) {
 }
 
 void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
-    const int x = rect_.left + track_.left, y = rect_.top + track_.top;
+    const int x = Rect().left + track_.left, y = Rect().top + track_.top;
     const int trackW = TrackWidth();
     const RECT hit{x, y, x + trackW + 9, y + RectHeight(track_)};
     if (InRect(thumbAbs_, px, py)) {
@@ -187,8 +182,9 @@ void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
             stopIndex_ = index;
             ChangeTo(v);
         }
-    } else if (TruncToInt(step_) == 1) {
-        if (trackW != 0) ChangeTo(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW));
+    } else if (IsUnitStep(step_)) {
+        float v;
+        if (SliderPressValue(minimum_, maximum_, trackW, d, v)) ChangeTo(v);
     } else {
         ChangeTo(px >= thumbAbs_.right ? value_ + step_ : value_ - step_);
     }
@@ -197,21 +193,14 @@ void CAdjustableSlider::OnLButtonDown(UINT flags, int px, int py) {
 void CAdjustableSlider::OnMouseMove(UINT flags, int px, int py) {
     UpdateThumbHover(px, py);
     if (!dragging_) return;
-    const int d = px - rect_.left - track_.left;
-    const int trackW = TrackWidth();
+    const int d = px - Rect().left - track_.left;
     float v;
     if (stopCount_ > 0) {
         int index;
         if (!StopValueAt(d, v, index) || v == value_) return;
         stopIndex_ = index;
-    } else if (maximum_ == minimum_ || trackW == 0) {
+    } else if (!SliderDragValue(minimum_, maximum_, step_, TrackWidth(), d, v)) {
         return;
-    } else if (TruncToInt(step_) == 1) {
-        v = float(TruncToInt(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW)));
-    } else {
-        const double perStep = double(trackW) * step_ / (double(maximum_) - minimum_);
-        if (perStep == 0) return;
-        v = float(TruncToInt(d / perStep) * double(step_) + minimum_);
     }
     if (v != value_) ChangeTo(v);
 }
@@ -220,11 +209,12 @@ void CAdjustableSlider::OnLButtonUp(UINT flags, int x, int y) {
     dragging_ = false;
 }
 
-void CAdjustableSlider::OnChildChanged(UINT code, int x, int y) {
-    if (code != kOwnerNotify) return;
-    // Keep the stop index in step with the spin, so a later SetPos does not move it back.
-    if (stopCount_ > 0) stopIndex_ = spin_.GetIndex();
-    SetPos(float(spin_.GetValue()), true);
+void CAdjustableSlider::OnControlEvent(int childId, WORD code) {
+    if (childId == kSpinId && code == kCodeChanged) {
+        // Keep the stop index in step with the spin, so a later SetPos does not move it back.
+        if (stopCount_ > 0) stopIndex_ = spin_.GetIndex();
+        SetPos(float(spin_.GetValue()), true);
+    }
     dragging_ = false;
 }
 
@@ -240,7 +230,7 @@ void CAdjustableSlider::UpdateThumbHover(int px, int py) {
 
 void CAdjustableSlider::Enable(bool enabled) {
     spin_.Enable(enabled);
-    enabled_ = enabled;
+    CControls::Enable(enabled);
 }
 
 }  // namespace velmora

@@ -19,6 +19,16 @@ struct SliderStop {
     int toX = 0;
 };
 
+// A slider's pictures, by name in the skin pack.
+struct AdjustableSliderPictures {
+    std::wstring fill;
+    std::wstring thumb;
+    // The value box and its arrows.
+    std::wstring spinBox;
+    std::wstring spinUp;
+    std::wstring spinDown;
+};
+
 class CAdjustableSlider : public CControls {
   public:
     static constexpr int kMaxStops = 100;
@@ -29,8 +39,9 @@ class CAdjustableSlider : public CControls {
     CAdjustableSlider();
     ~CAdjustableSlider() override;
 
-    bool CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
-                      std::wstring_view thumbImage, int id, std::wstring_view hint, BYTE flag);
+    bool CreateSlider(CDialogBase* dialog, const RECT& rect,
+                      const AdjustableSliderPictures& pictures, int id, std::wstring_view hint,
+                      BYTE flag);
     void SetTrackRect(int left, int top, int right, int bottom);
     void SetRange(float minimum, float maximum);
     void SetPos(float value, bool keepSpin);
@@ -39,7 +50,6 @@ class CAdjustableSlider : public CControls {
     void SetStops(const float* values, int count);
     void SetStopIndex(int index) { stopIndex_ = index; }
     int StopIndex() const { return stopIndex_; }
-    int StopCount() const { return stopCount_; }
     const SliderStop& Stop(int i) const { return stops_[static_cast<size_t>(i)]; }
     void SetGradientMode(bool on) { gradientMode_ = on; }
     void SetBaseColor(uint32_t argb);
@@ -48,7 +58,6 @@ class CAdjustableSlider : public CControls {
     void ConfigureSpin();
     float GetStep() const { return step_; }
     bool IsDragging() const { return dragging_; }
-    bool ThumbHover() const { return thumbHover_; }
     const RECT& ThumbRect() const { return thumbAbs_; }
     int TrackWidth() const { return track_.right - track_.left; }
     CSpinButton& Spin() { return spin_; }
@@ -60,7 +69,7 @@ class CAdjustableSlider : public CControls {
     void OnMouseMove(UINT flags, int x, int y) override;
     void OnMouseEnter(UINT flags, int x, int y) override { UpdateThumbHover(x, y); }
     void OnMouseLeave(UINT flags, int x, int y) override { UpdateThumbHover(x, y); }
-    void OnChildChanged(UINT code, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void Enable(bool enabled) override;
 
   private:
@@ -71,6 +80,7 @@ class CAdjustableSlider : public CControls {
     void ChangeTo(float value);
 
     CSpinButton spin_;
+    AdjustableSliderPictures pictures_;
     std::wstring hint_;
     RECT track_{};
     RECT thumbRel_{};

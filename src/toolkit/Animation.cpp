@@ -13,7 +13,7 @@ void CAnimation::SetInterval(UINT ms) {
     StartTimer(kTimerId, ms);
 }
 
-void CAnimation::OnTimer() {
+void CAnimation::OnTimer(UINT_PTR timerId) {
     frame_ = frame_ + 1 >= frameCount_ ? 0 : frame_ + 1;
     // Four frames a second: only the animation's own area (and what changed meanwhile) is
     // composed again, not the whole window.
@@ -21,7 +21,7 @@ void CAnimation::OnTimer() {
 }
 
 void CAnimation::Draw(Gdiplus::Graphics& g) {
-    DrawFrame(g, FirstImage(), frame_, rect_);
+    DrawFrame(g, FirstImage(), frame_, Rect());
 }
 
 }  // namespace velmora

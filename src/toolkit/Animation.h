@@ -16,7 +16,7 @@ class CAnimation : public CControls {
     int FrameCount() const { return frameCount_; }
 
     void OnCreate() override;
-    void OnTimer() override;
+    void OnTimer(UINT_PTR timerId) override;
     void Draw(Gdiplus::Graphics& g) override;
 
   private:

@@ -11,24 +11,24 @@ constexpr int kFramePressed = 2;  // also "checked" for check buttons
 }  // namespace
 
 void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
-    if (caption_.empty()) return;
-    Gdiplus::RectF layout(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                          float(RectHeight(rect_)));
-    DrawTextRemembered(g, caption_, kCaptionPoints, argb, layout, Gdiplus::StringAlignmentCenter,
+    if (Caption().empty()) return;
+    Gdiplus::RectF layout(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
+                          float(RectHeight(Rect())));
+    DrawTextRemembered(g, Caption(), kCaptionPoints, argb, layout, Gdiplus::StringAlignmentCenter,
                        Gdiplus::StringAlignmentCenter, Gdiplus::StringFormatFlagsNoFitBlackBox);
 }
 
 void CButtonEx::Draw(Gdiplus::Graphics& g) {
-    const int frame = hover_ ? kFrameHover : pressed_ ? kFramePressed : kFrameIdle;
-    DrawFrameRemembered(g, FirstImage(), frame, rect_);
+    const int frame = IsHover() ? kFrameHover : IsPressed() ? kFramePressed : kFrameIdle;
+    DrawFrameRemembered(g, FirstImage(), frame, Rect());
     DrawCaption(g, captionColor_);
 }
 
 void CCheckButtonEx::Draw(Gdiplus::Graphics& g) {
-    const int frame = (hover_ && !noHoverFrame) ? kFrameHover
-                      : checked_                ? kFramePressed
-                                                : kFrameIdle;
-    DrawFrameRemembered(g, FirstImage(), frame, rect_);
+    const int frame = (IsHover() && !noHoverFrame) ? kFrameHover
+                      : checked_                   ? kFramePressed
+                                                   : kFrameIdle;
+    DrawFrameRemembered(g, FirstImage(), frame, Rect());
     DrawCaption(g, checkCaptionColor_);
 }
 

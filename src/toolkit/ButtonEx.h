@@ -15,6 +15,8 @@ class CButtonEx : public CControls {
 
   protected:
     void DrawCaption(Gdiplus::Graphics& g, uint32_t argb);
+
+  private:
     uint32_t captionColor_ = 0xFF000000;
 };
 

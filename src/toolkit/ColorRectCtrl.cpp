@@ -11,9 +11,8 @@ namespace velmora {
 namespace {
 constexpr int kSwatchAlpha = 254;
 const uint32_t kStandardColors[7] = {
-    PackArgb(254, 255, 0, 0),   PackArgb(254, 255, 127, 0), PackArgb(254, 255, 255, 0),
-    PackArgb(254, 0, 255, 0),   PackArgb(254, 0, 255, 255), PackArgb(254, 0, 0, 255),
-    PackArgb(254, 139, 0, 255),
+    Argb(254, 255, 0, 0),   Argb(254, 255, 127, 0), Argb(254, 255, 255, 0), Argb(254, 0, 255, 0),
+    Argb(254, 0, 255, 255), Argb(254, 0, 0, 255),   Argb(254, 139, 0, 255),
 };
 }  // namespace
 
@@ -27,12 +26,12 @@ bool ChooseColorWithDialog(HWND owner, uint32_t initialArgb, uint32_t& chosenArg
     cc.Flags = CC_FULLOPEN | CC_RGBINIT;
     if (!ChooseColorW(&cc)) return false;
     chosenArgb =
-        PackArgb(255, GetRValue(cc.rgbResult), GetGValue(cc.rgbResult), GetBValue(cc.rgbResult));
+        Argb(255, GetRValue(cc.rgbResult), GetGValue(cc.rgbResult), GetBValue(cc.rgbResult));
     return true;
 }
 
 void CColorRectCtrl::SetLayout(int count) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     if (count == 8) {
         const int lefts[7] = {4, 20, 38, 55, 71, 87, 105};
         for (int i = 0; i < 7; ++i)
@@ -106,7 +105,7 @@ void CColorRectCtrl::OnLButtonDown(UINT flags, int x, int y) {
 
 void CColorRectCtrl::OnLButtonDblClk(UINT flags, int x, int y) {
     const ChooseColorFn choose = chooser_ ? chooser_ : ChooseColorWithDialog;
-    const HWND owner = dialog_ ? dialog_->Hwnd() : nullptr;
+    const HWND owner = Dialog() ? Dialog()->Hwnd() : nullptr;
     uint32_t chosen = 0;
     if (multiSelect_) {
         for (int i = 0; i < count_; ++i) {

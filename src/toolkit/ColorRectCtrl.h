@@ -29,7 +29,6 @@ class CColorRectCtrl : public CControls {
     void ClearSelection();
     // The swatch's colour and true when it is selected; else swatch 0's colour and false.
     bool GetSelectedColor(int index, uint32_t& argb) const;
-    int SwatchCount() const { return count_; }
     const ColorSwatch& Swatch(int i) const { return swatches_[static_cast<size_t>(i)]; }
 
     // The colour dialog; replaceable so that tests need no modal dialog. Returns false on cancel.
@@ -41,8 +40,6 @@ class CColorRectCtrl : public CControls {
     void OnLButtonDblClk(UINT flags, int x, int y) override;
 
   private:
-    bool InUse(int i) const { return i >= 0 && i < count_; }
-
     std::array<ColorSwatch, kMaxSwatches> swatches_{};
     int count_ = 0;
     bool multiSelect_ = false;

@@ -45,23 +45,27 @@ void CControls::SetCaption(std::wstring_view caption) {
 }
 
 void CControls::StartTimer(UINT_PTR timerId, UINT periodMs) {
-    timerId_ = timerId;
-    if (dialog_ && dialog_->Hwnd()) SetTimer(dialog_->Hwnd(), timerId, periodMs, nullptr);
+    if (dialog_) dialog_->StartControlTimer(*this, timerId, periodMs);
 }
 
 void CControls::StopTimer(UINT_PTR timerId) {
-    if (dialog_ && dialog_->Hwnd() && KillTimer(dialog_->Hwnd(), timerId) && timerId == timerId_)
-        timerId_ = 0;
+    if (dialog_) dialog_->StopControlTimer(*this, timerId);
+}
+
+void CControls::HandleTimer(UINT_PTR timerId) {
+    if (showState_ != kShown || !enabled_) return;
+    OnTimer(timerId);
+    Notify(kCodeTimer);
 }
 
 void CControls::Notify(WORD code) const {
-    NotifyAs(id_, code);
+    if (dialog_ && dialog_->Hwnd())
+        PostMessageW(dialog_->Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id_ & 0xFFFF), code),
+                     0);
 }
 
-void CControls::NotifyAs(int id, WORD code) const {
-    if (dialog_ && dialog_->Hwnd())
-        PostMessageW(dialog_->Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id & 0xFFFF), code),
-                     0);
+void CControls::NotifyOwner(WORD code) const {
+    if (owner_ && owner_->IsEnabled()) owner_->OnControlEvent(id_, code);
 }
 
 SkinFonts* CControls::Fonts() const {
@@ -132,10 +136,6 @@ void CControls::DropDecodedPictures() {
     second_.DropDecoded();
 }
 
-void CControls::DeliverOwnerNotify(int childId) {
-    if (enabled_) OnLButtonUp(kOwnerNotify, childId, 0);
-}
-
 void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (showState_ != kShown || !dialog_) return;
     // Positions are unsigned 16-bit: a point left of or above the dialog is far outside.
@@ -146,12 +146,6 @@ void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     bool repaint = false;
 
     switch (msg) {
-        case WM_TIMER:
-            if (enabled_ && timerId_ != 0 && wParam == timerId_) {
-                OnTimer();
-                Notify(kCodeTimer);
-            }
-            break;
         case WM_MOUSEMOVE:
             if (!enabled_) break;
             if (inside) {
@@ -192,7 +186,7 @@ void CControls::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             repaint = true;
             if (inside) {
                 Notify(kCodeClick);
-                if (owner_) owner_->DeliverOwnerNotify(id_);
+                NotifyOwner(kCodeClick);
             }
             break;
         case WM_LBUTTONDBLCLK:

@@ -26,9 +26,8 @@ class CControls {
   public:
     static constexpr int kShown = 5;
     static constexpr int kHidden = 0;
-    // A child's release delivered to its composite owner (wParam = the child's id).
-    static constexpr UINT kOwnerNotify = 1124;
-    // Notification codes in the high word of the posted WM_COMMAND.
+    // Notification codes: in the high word of the WM_COMMAND posted to the dialog, and the code
+    // a child hands its owner control.
     static constexpr WORD kCodeClick = 0;
     static constexpr WORD kCodeChanged = 1;
     static constexpr WORD kCodeTimer = 0x113;
@@ -45,6 +44,8 @@ class CControls {
 
     void ShowControl(int showState);
     void SetCaption(std::wstring_view caption);
+    // This control's own timers, by the ids of the window's protocol: two controls using the
+    // same id on one window, or the window using it itself, never tick one another.
     void StartTimer(UINT_PTR timerId, UINT periodMs);
     void StopTimer(UINT_PTR timerId);
 
@@ -59,13 +60,15 @@ class CControls {
     virtual void OnMouseEnter(UINT flags, int x, int y) {}
     virtual void OnMouseLeave(UINT flags, int x, int y) {}
     virtual void Enable(bool enabled) { enabled_ = enabled; }
-    virtual void OnTimer() {}
-    virtual void OnChildChanged(UINT code, int x, int y) {}
+    virtual void OnTimer(UINT_PTR timerId) {}
+    // The one way a child control (created with this control as its owner) tells its owner it
+    // was clicked or changed; childId is the child's id.
+    virtual void OnControlEvent(int childId, WORD code) {}
 
-    // One message forwarded by the dialog (timer, mouse moves, presses, releases, double clicks).
+    // One message forwarded by the dialog (mouse moves, presses, releases, double clicks).
     void HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    // A child's release reaching this control as its owner.
-    void DeliverOwnerNotify(int childId);
+    // One tick of this control's timer `timerId`, from the dialog.
+    void HandleTimer(UINT_PTR timerId);
 
     // Pictures, loaded and released by the dialog's skin loading.
     void LoadPictures(SkinPackReader& pack);
@@ -90,17 +93,17 @@ class CControls {
     CControls* Owner() const { return owner_; }
     CDialogBase* Dialog() const { return dialog_; }
     const std::wstring& Caption() const { return caption_; }
-    const std::wstring& ImageName() const { return imageName_; }
-    const std::wstring& SecondImageName() const { return secondImageName_; }
-    UINT_PTR TimerId() const { return timerId_; }
 
   protected:
     void SetSecondImageName(std::wstring_view name) { secondImageName_ = name; }
+    // The control's variant, for controls that come in more than one (set before Create).
+    void SetFlag(BYTE flag) { flag_ = flag; }
     Gdiplus::Bitmap* FirstImage() { return first_.Image(); }
     Gdiplus::Bitmap* SecondImage() { return second_.Image(); }
     // Posts WM_COMMAND (code << 16 | id) to the dialog.
     void Notify(WORD code) const;
-    void NotifyAs(int id, WORD code) const;
+    // Tells the owner control, when there is one and it is enabled, through OnControlEvent.
+    void NotifyOwner(WORD code) const;
     // The dialog's cached skin fonts (null before Create).
     SkinFonts* Fonts() const;
     // Re-composes the whole dialog at once.
@@ -118,6 +121,7 @@ class CControls {
     void DrawFrameRemembered(Gdiplus::Graphics& g, Gdiplus::Bitmap* strip, int frame,
                              const RECT& r) const;
 
+  private:
     SkinPicture first_;
     SkinPicture second_;
     std::wstring secondImageName_;
@@ -129,7 +133,6 @@ class CControls {
     BYTE flag_ = 0;
     int id_ = 0;
     int showState_ = kShown;
-    UINT_PTR timerId_ = 0;
     std::wstring caption_;
     RECT rect_{};
     CDialogBase* dialog_ = nullptr;

@@ -1,7 +1,7 @@
 #include "toolkit/DialogBase.h"
 
 #include <windowsx.h>
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -124,8 +124,58 @@ void CDialogBase::AddControl(CControls* control) {
 }
 
 void CDialogBase::RemoveControl(CControls* control) {
+    if (control) StopControlTimers(*control);
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
     memo_.Clear();  // its pictures go with it; their addresses may come back for others
+}
+
+void CDialogBase::StartControlTimer(CControls& control, UINT_PTR timerId, UINT periodMs) {
+    if (!hwnd_) return;
+    auto it = std::find_if(
+        controlTimers_.begin(), controlTimers_.end(),
+        [&](const ControlTimer& t) { return t.control == &control && t.timerId == timerId; });
+    if (it == controlTimers_.end()) {
+        controlTimers_.push_back(ControlTimer{&control, timerId, nextControlTimerId_++});
+        it = controlTimers_.end() - 1;
+    }
+    if (!SetTimer(hwnd_, it->windowTimerId, periodMs, nullptr)) controlTimers_.erase(it);
+}
+
+void CDialogBase::StopControlTimer(CControls& control, UINT_PTR timerId) {
+    for (auto it = controlTimers_.begin(); it != controlTimers_.end(); ++it) {
+        if (it->control != &control || it->timerId != timerId) continue;
+        if (hwnd_) KillTimer(hwnd_, it->windowTimerId);
+        controlTimers_.erase(it);
+        return;
+    }
+}
+
+void CDialogBase::StopControlTimers(CControls& control) {
+    for (auto it = controlTimers_.begin(); it != controlTimers_.end();) {
+        if (it->control != &control) {
+            ++it;
+            continue;
+        }
+        if (hwnd_) KillTimer(hwnd_, it->windowTimerId);
+        it = controlTimers_.erase(it);
+    }
+}
+
+UINT_PTR CDialogBase::ControlTimerWindowId(const CControls& control, UINT_PTR timerId) const {
+    for (const ControlTimer& t : controlTimers_)
+        if (t.control == &control && t.timerId == timerId) return t.windowTimerId;
+    return 0;
+}
+
+bool CDialogBase::DispatchControlTimer(UINT_PTR windowTimerId) {
+    for (const ControlTimer& t : controlTimers_) {
+        if (t.windowTimerId != windowTimerId) continue;
+        // A copy: the tick may start or stop timers and so change the list.
+        const ControlTimer tick = t;
+        tick.control->HandleTimer(tick.timerId);
+        return true;
+    }
+    return false;
 }
 
 void CDialogBase::Compose(Gdiplus::Graphics& g) {
@@ -384,7 +434,6 @@ BOOL CDialogBase::OnInitDialog() {
 void CDialogBase::OnLButtonDown(int x, int y) {
     if (!backgroundPressAllowed_) return;
     backgroundPressed_ = true;
-    pressPoint_ = {x, y};
     SetCapture(hwnd_);
 }
 
@@ -418,8 +467,7 @@ LRESULT CDialogBase::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             ComposeToScreen();
             return 1;
         case WM_TIMER:
-            RouteToControls(msg, wParam, lParam);
-            OnTimer(wParam);
+            if (!DispatchControlTimer(wParam)) OnTimer(wParam);
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDBLCLK:
@@ -470,6 +518,7 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
+        self->controlTimers_.clear();  // they ended with the window
         return FALSE;
     }
     if (useDefault) return FALSE;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/GdiplusSession.h"
+#include "win32/GdiplusSession.h"
 #include "toolkit/PixelMemo.h"
 #include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPicture.h"
@@ -47,8 +47,6 @@ class CDialogBase {
     // Creates the modeless window (not shown unless the template is visible); false on failure.
     bool CreateModeless();
     HWND Hwnd() const { return hwnd_; }
-    HWND ParentWindow() const { return parent_; }
-    bool IsModal() const { return modal_; }
     // Ends a modal run (EndDialog) or destroys a modeless window.
     void CloseDialog(INT_PTR result);
 
@@ -57,7 +55,6 @@ class CDialogBase {
     bool LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload);
     const std::wstring& SkinPackFile() const { return skinPackFile_; }
     void SetSkinPackFile(std::wstring_view file) { skinPackFile_ = file; }
-    const std::wstring& BackgroundName() const { return backgroundName_; }
 
     // Control list (creation order, not owning).
     void AddControl(CControls* control);
@@ -108,15 +105,21 @@ class CDialogBase {
     // Routes one message to every control in list order (what the window procedure does).
     void RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // A control's timer runs on a window timer of its own, so each (control, timer id) pair
+    // ticks at its own period; its ticks reach that control only, with the control's timer id,
+    // and never the window's OnTimer. Restarting a running pair changes its period.
+    void StartControlTimer(CControls& control, UINT_PTR timerId, UINT periodMs);
+    void StopControlTimer(CControls& control, UINT_PTR timerId);
+    // The window timer running a control's timer; 0 when that timer is not running.
+    UINT_PTR ControlTimerWindowId(const CControls& control, UINT_PTR timerId) const;
+
     // Hit test that drags the window by every part not covered by a control (shown or not).
     LRESULT CaptionHitTest(int screenX, int screenY) const;
     // When set, WM_NCHITTEST answers CaptionHitTest (the main window); else client.
     void SetCaptionDrag(bool on) { captionDrag_ = on; }
 
-    bool BackgroundPressAllowed() const { return backgroundPressAllowed_; }
     void ClearBackgroundPressAllowed() { backgroundPressAllowed_ = false; }
     bool BackgroundPressed() const { return backgroundPressed_; }
-    POINT PressPoint() const { return pressPoint_; }
 
     // The window procedure: one typed handler per message. Derived windows override it for
     // extra messages and call CDialogBase::WindowProc for everything else.
@@ -140,6 +143,20 @@ class CDialogBase {
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+    struct ControlTimer {
+        CControls* control;
+        UINT_PTR timerId;
+        UINT_PTR windowTimerId;
+    };
+    // Window timer ids of control timers start above every id a window's protocol uses (they
+    // are 16-bit), so they meet none of the window's own timers.
+    static constexpr UINT_PTR kFirstControlTimerId = 0x10000;
+    // A tick of a control timer goes to its control; false when `windowTimerId` is none.
+    bool DispatchControlTimer(UINT_PTR windowTimerId);
+    void StopControlTimers(CControls& control);
+    std::vector<ControlTimer> controlTimers_;
+    UINT_PTR nextControlTimerId_ = kFirstControlTimerId;
+
     GdiplusSession gdiplus_;
     SkinFonts fonts_;  // after gdiplus_: released before GDI+ shuts down
     UINT templateId_;
@@ -154,7 +171,6 @@ class CDialogBase {
     SkinPicture background_;
     bool backgroundPressAllowed_ = true;
     bool backgroundPressed_ = false;
-    POINT pressPoint_{0, 0};
     BLENDFUNCTION blend_{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     int compositions_ = 0;
     CompositionPhases* phases_ = nullptr;

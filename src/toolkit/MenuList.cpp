@@ -5,40 +5,42 @@
 namespace velmora {
 
 namespace {
-const uint32_t kHeaderText = PackArgb(254, 180, 180, 180);
-const uint32_t kItemHighlight = PackArgb(180, 180, 100, 100);
-const uint32_t kItemHoverText = PackArgb(255, 255, 100, 0);
-const uint32_t kItemPressedText = PackArgb(255, 0, 100, 255);
-const uint32_t kItemText = PackArgb(188, 188, 188, 188);
-const uint32_t kDropTop = PackArgb(255, 188, 20, 20);
-const uint32_t kDropBottom = PackArgb(255, 2, 2, 2);
+const uint32_t kHeaderText = Argb(254, 180, 180, 180);
+const uint32_t kItemHighlight = Argb(180, 180, 100, 100);
+const uint32_t kItemHoverText = Argb(255, 255, 100, 0);
+const uint32_t kItemPressedText = Argb(255, 0, 100, 255);
+const uint32_t kItemText = Argb(188, 188, 188, 188);
+const uint32_t kDropTop = Argb(255, 188, 20, 20);
+const uint32_t kDropBottom = Argb(255, 2, 2, 2);
 }  // namespace
 
 void CMenuItem::Draw(Gdiplus::Graphics& g) {
     uint32_t text = kItemText;
-    if (hover_ || pressed_) {
+    if (IsHover() || IsPressed()) {
         Gdiplus::SolidBrush fill(ArgbValue(kItemHighlight));
-        g.FillRectangle(&fill, rect_.left, rect_.top, RectWidth(rect_), RectHeight(rect_));
-        text = hover_ ? kItemHoverText : kItemPressedText;
+        g.FillRectangle(&fill, Rect().left, Rect().top, RectWidth(Rect()), RectHeight(Rect()));
+        text = IsHover() ? kItemHoverText : kItemPressedText;
     }
     const auto center = Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, Fonts(), caption_, kTextPoints, ArgbValue(text),
-                 Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                                float(RectHeight(rect_))),
+    DrawSkinText(g, Fonts(), Caption(), kTextPoints, ArgbValue(text),
+                 Gdiplus::RectF(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
+                                float(RectHeight(Rect()))),
                  center, center);
 }
 
 bool CMenuList::CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
-                           const std::vector<std::wstring>& items, int id) {
+                           std::wstring_view headerImage, const std::vector<std::wstring>& items,
+                           int id) {
+    headerImage_ = headerImage;
     items_ = items;
     return Create(dialog, rect, imageName, L"", id);
 }
 
 void CMenuList::OnCreate() {
-    listRect_ = rect_;
+    listRect_ = Rect();
     listRect_.left += kSideInset;
     listRect_.right -= kSideInset;
-    header_.CreateChild(dialog_, this, rect_, L"gpuinfo_tessarin.png",
+    header_.CreateChild(Dialog(), this, Rect(), headerImage_,
                         items_.empty() ? std::wstring() : items_[0], kHeaderId, 0);
     header_.SetTextColor(kHeaderText);
 }
@@ -52,7 +54,7 @@ void CMenuList::CreateEntries() {
         auto entry = std::make_unique<CMenuItem>(static_cast<int>(i));
         CMenuItem* raw = entry.get();
         entries_.push_back(std::move(entry));
-        raw->CreateChild(dialog_, this, r, L"", items_[i], kFirstEntryId + k, 0);
+        raw->CreateChild(Dialog(), this, r, L"", items_[i], kFirstEntryId + k, 0);
     }
 }
 
@@ -60,9 +62,9 @@ void CMenuList::ShowEntries(bool show) {
     for (auto& e : entries_) e->ShowControl(show ? kShown : kHidden);
 }
 
-void CMenuList::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags != kOwnerNotify) return;
-    if (x == kHeaderId) {
+void CMenuList::OnControlEvent(int childId, WORD code) {
+    if (code != kCodeClick) return;
+    if (childId == kHeaderId) {
         if (entries_.empty() && items_.size() > 1) {
             CreateEntries();
             closed_ = false;
@@ -76,7 +78,7 @@ void CMenuList::OnLButtonUp(UINT flags, int x, int y) {
         RepaintWindow();
         return;
     }
-    const int b = x - kFirstEntryId;
+    const int b = childId - kFirstEntryId;
     if (b < 0 || b >= static_cast<int>(entries_.size())) return;
     CMenuItem& entry = *entries_[static_cast<size_t>(b)];
     const int chosen = entry.Index();

@@ -29,22 +29,23 @@ class CMenuList : public CControls {
     static constexpr int kFirstEntryId = 3101;
     static constexpr int kSideInset = 17;
 
+    // headerImage: the header button's picture, by name in the skin pack.
     bool CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
-                    const std::vector<std::wstring>& items, int id);
+                    std::wstring_view headerImage, const std::vector<std::wstring>& items, int id);
     int GetSelectedIndex() const { return selected_; }
     bool IsClosed() const { return closed_; }
     const std::vector<std::unique_ptr<CMenuItem>>& Entries() const { return entries_; }
     CButtonEx& Header() { return header_; }
-    const std::vector<std::wstring>& Items() const { return items_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
-    void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
 
   private:
     void CreateEntries();
     void ShowEntries(bool show);
 
+    std::wstring headerImage_;
     std::vector<std::wstring> items_;
     std::vector<std::unique_ptr<CMenuItem>> entries_;
     RECT listRect_{};

@@ -10,7 +10,7 @@
 namespace velmora {
 
 namespace {
-const uint32_t kTextColor = PackArgb(204, 255, 255, 255);
+const uint32_t kTextColor = Argb(204, 255, 255, 255);
 }
 
 void CProgressbar::SetLabelRects(const std::array<FloatRect, 5>& rects) {
@@ -58,9 +58,9 @@ void Include(RECT& r, float x, float y, float w, float h) {
 }  // namespace
 
 RECT CProgressbar::PaintBounds() const {
-    const int L = rect_.left, T = rect_.top, R = rect_.right, B = rect_.bottom;
+    const int L = Rect().left, T = Rect().top, R = Rect().right, B = Rect().bottom;
     const float W = float(R - L);
-    RECT r = rect_;
+    RECT r = Rect();
     // The value rides on the bar (which is not clamped: a value above the range rises higher).
     const int top = B - GaugeFillHeight(B - T, value_, minimum_, maximum_);
     const int textTop = std::min(top, T) - 10;
@@ -73,12 +73,11 @@ RECT CProgressbar::PaintBounds() const {
 }
 
 float CProgressbar::TitleX() const {
-    const bool titleLeft = imageName_.find(L"left") != std::wstring::npos;
-    return float(titleLeft ? rect_.left - 25 : rect_.left - 70);
+    return float(Rect().left - titleLead_);
 }
 
 void CProgressbar::Draw(Gdiplus::Graphics& g) {
-    const int L = rect_.left, T = rect_.top, R = rect_.right, B = rect_.bottom;
+    const int L = Rect().left, T = Rect().top, R = Rect().right, B = Rect().bottom;
     const int W = R - L, H = B - T;
     const int h = GaugeFillHeight(H, value_, minimum_, maximum_);
     if (h > 0) {

@@ -5,16 +5,13 @@
 #include <array>
 
 #include "toolkit/Controls.h"
+#include "win32/Geometry.h"
 
 namespace Gdiplus {
 class RectF;
 }
 
 namespace velmora {
-
-struct FloatRect {
-    float x = 0, y = 0, width = 0, height = 0;
-};
 
 class CProgressbar : public CControls {
   public:
@@ -27,11 +24,13 @@ class CProgressbar : public CControls {
     void SetBarColor(uint32_t argb);
     // The title and the font size of all the gauge's text (points, DPI-adjusted).
     void SetTitle(std::wstring_view title, int points);
+    // How far left of the bar the title starts: 70 pixels unless set (a gauge at the window's
+    // left edge has no room for that).
+    void SetTitleLead(int pixels) { titleLead_ = pixels; }
 
     float Value() const { return value_; }
     const std::wstring& Label(int i) const { return labels_[i]; }
     const std::wstring& Title() const { return title_; }
-    int FontPoints() const { return fontPoints_; }
 
     void Draw(Gdiplus::Graphics& g) override;
     // The bar, the value riding on it, the title above and the scale labels beside it.
@@ -45,6 +44,7 @@ class CProgressbar : public CControls {
     float maximum_ = 100;
     float minimum_ = 0;
     float value_ = 0;
+    int titleLead_ = 70;
     uint32_t barColor_ = 0xFF000000;
     std::wstring title_;
     int fontPoints_ = 7;

@@ -7,7 +7,7 @@ namespace velmora {
 
 void CRadio::OnCreate() {
     checked_ = false;
-    captionColor_ = PackArgb(254, 180, 180, 180);
+    captionColor_ = Argb(254, 180, 180, 180);
     textInset_ = 15;
     fontPoints_ = 8;
 }
@@ -43,25 +43,25 @@ void CRadio::OnLButtonUp(UINT flags, int x, int y) {
 
 void CRadio::Draw(Gdiplus::Graphics& g) {
     int frame;
-    if (hover_)
+    if (IsHover())
         frame = checked_ ? 4 : 1;
-    else if (pressed_)
+    else if (IsPressed())
         frame = checked_ ? 5 : 2;
     else
         frame = checked_ ? 3 : 0;
-    DrawFrame(g, FirstImage(), frame, rect_);
-    if (caption_.empty()) return;
+    DrawFrame(g, FirstImage(), frame, Rect());
+    if (Caption().empty()) return;
 
     // The caption box is measured with the surface's default font, not the caption's own.
     SIZE extent{0, 0};
     const MemoryDc measure(nullptr);
     if (measure.Get()) {
-        GetTextExtentPoint32W(measure.Get(), caption_.c_str(), static_cast<int>(caption_.size()),
+        GetTextExtentPoint32W(measure.Get(), Caption().c_str(), static_cast<int>(Caption().size()),
                               &extent);
     }
-    Gdiplus::RectF layout(float(rect_.right), float(rect_.top - 3), float(extent.cx - textInset_),
+    Gdiplus::RectF layout(float(Rect().right), float(Rect().top - 3), float(extent.cx - textInset_),
                           float(extent.cy));
-    DrawSkinText(g, Fonts(), caption_, fontPoints_, ArgbValue(captionColor_), layout,
+    DrawSkinText(g, Fonts(), Caption(), fontPoints_, ArgbValue(captionColor_), layout,
                  Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter);
 }
 

@@ -17,18 +17,6 @@ void DrawFrame(Gdiplus::Graphics& g, Gdiplus::Image* strip, int frame, const REC
 
 namespace {
 
-std::unique_ptr<Gdiplus::Font> TryFont(const Gdiplus::FontFamily* family, float points) {
-    if (!family || family->GetLastStatus() != Gdiplus::Ok || !family->IsAvailable()) return nullptr;
-    auto font = std::make_unique<Gdiplus::Font>(family, points, Gdiplus::FontStyleRegular,
-                                                Gdiplus::UnitPoint);
-    if (font->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    return font;
-}
-
-}  // namespace
-
-namespace {
-
 // The skin's face, else a sans-serif face the system has. The generic sans-serif family is
 // not always there (wine without the core fonts answers with no family at all), so a few
 // common faces are tried by name too. Resolved once: fonts do not come and go while we run.

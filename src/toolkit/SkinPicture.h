@@ -28,7 +28,6 @@ class SkinPicture {
     // Replaces the picture by the pack's entry `name`; false (and empty) when it is missing.
     bool Load(SkinPackReader& pack, std::wstring_view name);
     void Release();
-    bool Loaded() const { return static_cast<bool>(stream_); }
 
     // The decoded picture, or null when there is none or its bytes do not decode.
     Gdiplus::Bitmap* Image();

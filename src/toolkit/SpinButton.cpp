@@ -9,22 +9,21 @@ namespace velmora {
 
 namespace {
 constexpr int kTextPoints = 8;
-const uint32_t kValueColor = PackArgb(254, 255, 0, 0);
-const uint32_t kTipFill = PackArgb(254, 180, 180, 180);
-const uint32_t kTipOutline = PackArgb(254, 255, 255, 255);
+const uint32_t kValueColor = Argb(254, 255, 0, 0);
+const uint32_t kTipFill = Argb(254, 180, 180, 180);
+const uint32_t kTipOutline = Argb(254, 255, 255, 255);
 constexpr int kTipWidth = 270;
 constexpr int kTipHeight = 18;
 }  // namespace
 
 void CSpinButton::OnCreate() {
-    const int x = rect_.left, y = rect_.top;
-    up_.CreateChild(dialog_, this, RECT{x + 35, y, x + 49, y + 7}, L"button1_BreathingLamp.png",
-                    L"", kUpId, 1);
-    down_.CreateChild(dialog_, this, RECT{x + 35, y + 8, x + 49, y + 15},
-                      L"button_BreathingLamp.png", L"", kDownId, 1);
-    hoverZone_ = rect_;
+    const int x = Rect().left, y = Rect().top;
+    up_.CreateChild(Dialog(), this, RECT{x + 35, y, x + 49, y + 7}, upImage_, L"", kUpId, 1);
+    down_.CreateChild(Dialog(), this, RECT{x + 35, y + 8, x + 49, y + 15}, downImage_, L"", kDownId,
+                      1);
+    hoverZone_ = Rect();
     hoverZone_.right -= 20;
-    const int tipTop = flag_ == 1 ? y + 27 : y - 50;
+    const int tipTop = Flag() == 1 ? y + 27 : y - 50;
     tipRect_ = RECT{x - 215, tipTop, x - 215 + kTipWidth, tipTop + kTipHeight};
 }
 
@@ -59,13 +58,13 @@ void CSpinButton::RenewValueText() {
     valueText_ = buf;
 }
 
-void CSpinButton::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags != kOwnerNotify) return;
-    if (x == kUpId) {
+void CSpinButton::OnControlEvent(int childId, WORD code) {
+    if (code != kCodeClick) return;
+    if (childId == kUpId) {
         ++index_;
         if (index_ > maxIndex_ || index_ < minIndex_) index_ = maxIndex_;
         Notify(kCodeChanged);
-    } else if (x == kDownId) {
+    } else if (childId == kDownId) {
         --index_;
         if (index_ < minIndex_ || index_ > maxIndex_) index_ = minIndex_;
         Notify(kCodeClick);
@@ -73,7 +72,7 @@ void CSpinButton::OnLButtonUp(UINT flags, int x, int y) {
         return;
     }
     RenewValueText();
-    if (owner_) owner_->OnChildChanged(kOwnerNotify, 0, 0);
+    NotifyOwner(kCodeChanged);
     RepaintWindow();
 }
 
@@ -97,8 +96,8 @@ void CSpinButton::Draw(Gdiplus::Graphics& g) {
     const auto center = Gdiplus::StringAlignmentCenter;
     if (!valueText_.empty())
         DrawSkinText(g, Fonts(), valueText_, kTextPoints, ArgbValue(kValueColor),
-                     Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                                    float(RectHeight(rect_))),
+                     Gdiplus::RectF(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
+                                    float(RectHeight(Rect()))),
                      nearA, nearA);
     if (!tipVisible_) return;
     Gdiplus::SolidBrush fill(ArgbValue(kTipFill));
@@ -106,7 +105,7 @@ void CSpinButton::Draw(Gdiplus::Graphics& g) {
     g.FillRectangle(&fill, tipRect_.left, tipRect_.top, w, h);
     Gdiplus::Pen outline(ArgbValue(kTipOutline), 1.0f);
     g.DrawRectangle(&outline, tipRect_.left, tipRect_.top, w, h);
-    DrawSkinText(g, Fonts(), caption_, kTextPoints, ArgbValue(kValueColor),
+    DrawSkinText(g, Fonts(), Caption(), kTextPoints, ArgbValue(kValueColor),
                  Gdiplus::RectF(float(tipRect_.left), float(tipRect_.top), float(w), float(h)),
                  center, center);
 }

@@ -14,6 +14,11 @@ class CSpinButton : public CControls {
     static constexpr int kUpId = 0;
     static constexpr int kDownId = 1;
 
+    // The arrow buttons' pictures, by name in the skin pack; set before Create.
+    void SetArrowPictures(std::wstring_view up, std::wstring_view down) {
+        upImage_ = up;
+        downImage_ = down;
+    }
     // Copies at most kMaxValues values.
     void SetValueTable(const int* values, int count);
     void SetTableMode(bool on) { tableMode_ = on; }
@@ -24,14 +29,10 @@ class CSpinButton : public CControls {
     int GetIndex() const { return index_; }
     int GetValue() const;
     const std::wstring& ValueText() const { return valueText_; }
-    bool TipVisible() const { return tipVisible_; }
-    const RECT& TipRect() const { return tipRect_; }
-    CButtonEx& UpButton() { return up_; }
-    CButtonEx& DownButton() { return down_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
-    void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void OnMouseMove(UINT flags, int x, int y) override { UpdateTip(x, y); }
     void OnMouseEnter(UINT flags, int x, int y) override { UpdateTip(x, y); }
     void OnMouseLeave(UINT flags, int x, int y) override { UpdateTip(x, y); }
@@ -41,6 +42,8 @@ class CSpinButton : public CControls {
     void UpdateTip(int x, int y);
     void RenewValueText();
 
+    std::wstring upImage_;
+    std::wstring downImage_;
     CButtonEx up_;
     CButtonEx down_;
     std::wstring valueText_;

@@ -44,8 +44,9 @@ void CStaticEx::Paint(HWND hwnd, HDC dc, const RECT& client) {
         oldFont = SelectObject(dc, font);
     SetTextColor(dc, kTextColor);
     SetBkMode(dc, TRANSPARENT);
+    // The margin indents the text inside the band; the band itself keeps the control's size.
     RECT r = client;
-    InflateRect(&r, kTextMargin, 0);
+    r.left += kTextMargin;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_LEFT);
     if (oldFont) SelectObject(dc, oldFont);

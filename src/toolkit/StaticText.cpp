@@ -13,13 +13,13 @@ bool CStaticText::CreateText(CDialogBase* dialog, const RECT& rect, std::wstring
 }
 
 void CStaticText::Draw(Gdiplus::Graphics& g) {
-    if (caption_.empty()) return;
+    if (Caption().empty()) return;
     const int h = align_ == kNear  ? Gdiplus::StringAlignmentNear
                   : align_ == kFar ? Gdiplus::StringAlignmentFar
                                    : Gdiplus::StringAlignmentCenter;
-    DrawTextRemembered(g, caption_, float(points_), color_,
-                       Gdiplus::RectF(float(rect_.left), float(rect_.top), float(RectWidth(rect_)),
-                                      float(RectHeight(rect_))),
+    DrawTextRemembered(g, Caption(), float(points_), color_,
+                       Gdiplus::RectF(float(Rect().left), float(Rect().top),
+                                      float(RectWidth(Rect())), float(RectHeight(Rect()))),
                        h, Gdiplus::StringAlignmentCenter);
 }
 

@@ -13,8 +13,6 @@ class CStaticText : public CControls {
     bool CreateText(CDialogBase* dialog, const RECT& rect, std::wstring_view text, int id,
                     uint32_t argb, int align, int points);
     void SetTextColor(uint32_t argb) { color_ = argb; }
-    uint32_t TextColor() const { return color_; }
-    int FontPoints() const { return points_; }
     void Draw(Gdiplus::Graphics& g) override;
 
   private:

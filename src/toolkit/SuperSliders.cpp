@@ -1,43 +1,37 @@
 #include "toolkit/SuperSliders.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "toolkit/SkinDraw.h"
+#include "toolkit/SliderScale.h"
 
 namespace velmora {
 
 namespace {
-const uint32_t kValueColor = PackArgb(255, 255, 0, 0);
-const uint32_t kTitleColor = PackArgb(255, 180, 180, 180);
+const uint32_t kValueColor = Argb(255, 255, 0, 0);
+const uint32_t kTitleColor = Argb(255, 180, 180, 180);
 constexpr int kLabelPoints = 10;
 }  // namespace
 
-int TruncToInt(double v) {
-    if (!std::isfinite(v)) return 0;
-    if (v >= 2147483647.0) return 2147483647;
-    if (v <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<int>(v);
-}
-
-bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
-                                 std::wstring_view thumbImage, int id, BYTE flag) {
-    SetSecondImageName(thumbImage);
-    flag_ = flag;
-    return Create(dialog, rect, fillImage, L"", id);
+bool CSuperSliders::CreateSlider(CDialogBase* dialog, const RECT& rect,
+                                 const SuperSliderPictures& pictures, int id, BYTE flag) {
+    pictures_ = pictures;
+    SetSecondImageName(pictures.thumb);
+    SetFlag(flag);
+    return Create(dialog, rect, pictures.fill, L"", id);
 }
 
 void CSuperSliders::CreateCommonChildren() {
-    const int x = rect_.left, y = rect_.top;
-    leftArrow_.CreateChild(dialog_, this, RECT{x + 3, y + 13, x + 15, y + 25},
-                           L"lockset_arrowleft.png", L"", kLeftArrowId, flag_);
-    rightArrow_.CreateChild(dialog_, this, RECT{x + 262, y + 13, x + 274, y + 25},
-                            L"lockset_arrowright.png", L"", kRightArrowId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    leftArrow_.CreateChild(Dialog(), this, RECT{x + 3, y + 13, x + 15, y + 25}, pictures_.leftArrow,
+                           L"", kLeftArrowId, Flag());
+    rightArrow_.CreateChild(Dialog(), this, RECT{x + 262, y + 13, x + 274, y + 25},
+                            pictures_.rightArrow, L"", kRightArrowId, Flag());
     wchar_t text[16];
     std::swprintf(text, 16, L"%d", TruncToInt(value_));
-    valueLabel_.CreateText(dialog_, RECT{rect_.right - 35, y - 24, rect_.right, y - 6}, text,
+    valueLabel_.CreateText(Dialog(), RECT{Rect().right - 35, y - 24, Rect().right, y - 6}, text,
                            kLabelId, kValueColor, CStaticText::kCenter, kLabelPoints);
-    title_.CreateText(dialog_, RECT{x - 8, y - 20, x + 200, y - 2}, L"m_scTitle", kLabelId,
+    title_.CreateText(Dialog(), RECT{x - 8, y - 20, x + 200, y - 2}, L"m_scTitle", kLabelId,
                       kTitleColor, CStaticText::kNear, kLabelPoints);
     thumbAbs_ = RECT{x + kTrackLeft, y + kThumbTop, x + kTrackLeft + kThumbWidth,
                      y + kThumbTop + kThumbHeight};
@@ -48,15 +42,15 @@ void CSuperSliders::OnCreate() {
 }
 
 void CSuperSlidersStepping::OnCreate() {
-    const int x = rect_.left, y = rect_.top;
-    subFive_.CreateChild(dialog_, this, RECT{x + 13, y + 29, x + 32, y + 48},
-                         L"lockset_subfive.png", L"", kSubFiveId, flag_);
-    subTen_.CreateChild(dialog_, this, RECT{x + 38, y + 29, x + 61, y + 48}, L"lockset_subten.png",
-                        L"", kSubTenId, flag_);
-    addFive_.CreateChild(dialog_, this, RECT{x + 243, y + 29, x + 262, y + 48},
-                         L"lockset_addfive.png", L"", kAddFiveId, flag_);
-    addTen_.CreateChild(dialog_, this, RECT{x + 218, y + 29, x + 242, y + 48},
-                        L"lockset_addten.png", L"", kAddTenId, flag_);
+    const int x = Rect().left, y = Rect().top;
+    subFive_.CreateChild(Dialog(), this, RECT{x + 13, y + 29, x + 32, y + 48}, Pictures().subFive,
+                         L"", kSubFiveId, Flag());
+    subTen_.CreateChild(Dialog(), this, RECT{x + 38, y + 29, x + 61, y + 48}, Pictures().subTen,
+                        L"", kSubTenId, Flag());
+    addFive_.CreateChild(Dialog(), this, RECT{x + 243, y + 29, x + 262, y + 48}, Pictures().addFive,
+                         L"", kAddFiveId, Flag());
+    addTen_.CreateChild(Dialog(), this, RECT{x + 218, y + 29, x + 242, y + 48}, Pictures().addTen,
+                        L"", kAddTenId, Flag());
     CreateCommonChildren();
 }
 
@@ -81,8 +75,7 @@ void CSuperSliders::SetPos(float value) {
 }
 
 int CSuperSliders::FillWidth() const {
-    if (maximum_ == minimum_) return 0;
-    return TruncToInt(double(TrackWidth()) * (value_ - minimum_) / (double(maximum_) - minimum_));
+    return SliderOffset(value_, minimum_, maximum_, TrackWidth());
 }
 
 void CSuperSliders::ChangeTo(float value) {
@@ -91,7 +84,7 @@ void CSuperSliders::ChangeTo(float value) {
 }
 
 void CSuperSliders::Draw(Gdiplus::Graphics& g) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     const int fillW = FillWidth();
     if (Gdiplus::Bitmap* fill = FirstImage())
         DrawImagePart(g, fill, x + kTrackLeft, y + kTrackTop, 0, 0, fillW,
@@ -101,21 +94,22 @@ void CSuperSliders::Draw(Gdiplus::Graphics& g) {
 }
 
 void CSuperSliders::UpdateThumb() {
-    const int tx = rect_.left + kTrackLeft + FillWidth(), ty = rect_.top + kThumbTop;
+    const int tx = Rect().left + kTrackLeft + FillWidth(), ty = Rect().top + kThumbTop;
     thumbAbs_ = RECT{tx, ty, tx + kThumbWidth, ty + kThumbHeight};
 }
 
 void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
-    const int x = rect_.left, y = rect_.top;
+    const int x = Rect().left, y = Rect().top;
     const int trackW = TrackWidth();
     const RECT hit{x + kTrackLeft, y + kTrackTop, x + kTrackLeft + trackW + 9, y + kTrackBottom};
     const bool onThumb = InRect(thumbAbs_, px, py);
-    if (TruncToInt(step_) == 1) {
+    if (IsUnitStep(step_)) {
+        float v;
         if (onThumb)
             dragging_ = true;
-        else if (InRect(hit, px, py))
-            ChangeTo(minimum_ +
-                     TruncToInt(double(maximum_ - minimum_) * (px - (x + kTrackLeft)) / trackW));
+        else if (InRect(hit, px, py) &&
+                 SliderPressValue(minimum_, maximum_, trackW, px - (x + kTrackLeft), v))
+            ChangeTo(v);
         return;
     }
     if (onThumb) {
@@ -126,25 +120,23 @@ void CSuperSliders::OnLButtonDown(UINT flags, int px, int py) {
 }
 
 void CSuperSliders::OnMouseMove(UINT flags, int px, int py) {
-    if (!dragging_ || maximum_ == minimum_) return;
-    const int d = px - rect_.left - kTrackLeft;
-    const int trackW = TrackWidth();
+    if (!dragging_) return;
     float v;
-    if (TruncToInt(step_) == 1) {
-        v = float(TruncToInt(minimum_ + TruncToInt(double(maximum_ - minimum_) * d / trackW)));
-    } else {
-        const double perStep = double(trackW) * step_ / (double(maximum_) - minimum_);
-        if (perStep == 0) return;
-        v = float(TruncToInt(d / perStep) * double(step_) + minimum_);
-    }
-    if (v != value_) ChangeTo(v);
+    if (SliderDragValue(minimum_, maximum_, step_, TrackWidth(), px - Rect().left - kTrackLeft,
+                        v) &&
+        v != value_)
+        ChangeTo(v);
 }
 
 void CSuperSliders::OnLButtonUp(UINT flags, int x, int y) {
-    if (flags == kOwnerNotify) {
+    dragging_ = false;
+}
+
+void CSuperSliders::OnControlEvent(int childId, WORD code) {
+    if (code == kCodeClick) {
         float v = value_;
         bool known = true;
-        switch (x) {
+        switch (childId) {
             case kLeftArrowId:
                 v = value_ - step_;
                 break;
@@ -183,7 +175,7 @@ void CSuperSliders::Enable(bool enabled) {
     rightArrow_.Enable(enabled);
     valueLabel_.Enable(enabled);
     title_.Enable(enabled);
-    enabled_ = enabled;
+    CControls::Enable(enabled);
 }
 
 void CSuperSlidersStepping::Enable(bool enabled) {

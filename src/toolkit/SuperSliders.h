@@ -7,6 +7,19 @@
 
 namespace velmora {
 
+// A slider's pictures, by name in the skin pack.
+struct SuperSliderPictures {
+    std::wstring fill;
+    std::wstring thumb;
+    std::wstring leftArrow;
+    std::wstring rightArrow;
+    // The stepping slider's buttons (the plain slider has none).
+    std::wstring subFive;
+    std::wstring subTen;
+    std::wstring addFive;
+    std::wstring addTen;
+};
+
 class CSuperSliders : public CControls {
   public:
     static constexpr int kLeftArrowId = 3500;
@@ -19,8 +32,8 @@ class CSuperSliders : public CControls {
     static constexpr int kSubTenId = 3507;
     static constexpr int kLabelId = 2000;
 
-    bool CreateSlider(CDialogBase* dialog, const RECT& rect, std::wstring_view fillImage,
-                      std::wstring_view thumbImage, int id, BYTE flag);
+    bool CreateSlider(CDialogBase* dialog, const RECT& rect, const SuperSliderPictures& pictures,
+                      int id, BYTE flag);
     void SetTitle(std::wstring_view title) { title_.SetCaption(title); }
     // Ignored when max < min; otherwise resets the value to min (the label keeps its text).
     void SetRange(float minimum, float maximum);
@@ -35,14 +48,12 @@ class CSuperSliders : public CControls {
     int TrackWidth() const { return kTrackRight - kTrackLeft; }
     const RECT& ThumbRect() const { return thumbAbs_; }
     CStaticText& ValueLabel() { return valueLabel_; }
-    CStaticText& TitleLabel() { return title_; }
-    CButtonEx& LeftArrow() { return leftArrow_; }
-    CButtonEx& RightArrow() { return rightArrow_; }
 
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
     void OnLButtonDown(UINT flags, int x, int y) override;
     void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnControlEvent(int childId, WORD code) override;
     void OnMouseMove(UINT flags, int x, int y) override;
     void Enable(bool enabled) override;
 
@@ -56,7 +67,10 @@ class CSuperSliders : public CControls {
     // Where the thumb is drawn for the current value.
     void UpdateThumb();
     void ChangeTo(float value);
+    const SuperSliderPictures& Pictures() const { return pictures_; }
 
+  private:
+    SuperSliderPictures pictures_;
     CButtonEx leftArrow_;
     CButtonEx rightArrow_;
     CStaticText valueLabel_;
@@ -80,8 +94,5 @@ class CSuperSlidersStepping : public CSuperSliders {
     CButtonEx addFive_;
     CButtonEx addTen_;
 };
-
-// Truncation toward zero as an int, safe for values outside the int range.
-int TruncToInt(double v);
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 // dialog that collects its posted notifications, input and pixel helpers.
 #pragma once
 
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <filesystem>
 #include <memory>
@@ -43,7 +43,13 @@ class TestDialog : public CDialogBase {
         Down(x, y);
         Up(x, y);
     }
+    // A tick of the window's own timer `timerId`.
     void Tick(UINT_PTR timerId) { SendMessageW(Hwnd(), WM_TIMER, timerId, 0); }
+    // A tick of `control`'s timer `timerId` (nothing when it is not running).
+    void TickControl(const CControls& control, UINT_PTR timerId) {
+        if (const UINT_PTR id = ControlTimerWindowId(control, timerId))
+            SendMessageW(Hwnd(), WM_TIMER, id, 0);
+    }
     // The composed window's pixel (ARGB).
     uint32_t Pixel(int x, int y);
 
@@ -62,6 +68,9 @@ class RecordingControl : public CControls {
     void OnMouseEnter(UINT, int, int) override { ++enters; }
     void OnMouseLeave(UINT, int, int) override { ++leaves; }
     void OnMouseMove(UINT, int, int) override { ++moves; }
+    // Events from children: (child id, code).
+    std::vector<std::pair<int, WORD>> events;
+    void OnControlEvent(int childId, WORD code) override { events.emplace_back(childId, code); }
 };
 
 constexpr uint32_t kBackground = 0xFF0A141E;

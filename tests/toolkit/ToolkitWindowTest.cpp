@@ -1,4 +1,5 @@
 // Skinned dialog and controls on a real (hidden) layered window, driven by mouse messages.
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
@@ -9,13 +10,16 @@
 #include "toolkit/Animation.h"
 #include "toolkit/ButtonEx.h"
 #include "toolkit/ColorRectCtrl.h"
-#include "toolkit/GdiplusSession.h"
+#include "win32/GdiplusSession.h"
 #include "toolkit/MenuList.h"
 #include "toolkit/Progressbar.h"
 #include "toolkit/Radio.h"
 #include "toolkit/SpinButton.h"
+#include "toolkit/StaticEx.h"
 #include "toolkit/StaticText.h"
 #include "toolkit/SuperSliders.h"
+#include "toolkit/ToolWindow.h"
+#include "win32/Handles.h"
 
 namespace velmora::test {
 namespace {
@@ -197,6 +201,22 @@ TEST_F(Toolkit, DoubleClicksReachEveryEnabledShownControlWherever) {
     EXPECT_FALSE(b.IsHover());
 }
 
+// A child tells its owner through OnControlEvent alone, and a disabled owner hears nothing.
+TEST_F(Toolkit, ChildClickReachesItsOwnerAsOneEvent) {
+    RecordingControl owner;
+    owner.Create(dlg.get(), RECT{200, 200, 210, 210}, L"", L"", 10);
+    CButtonEx child;
+    child.CreateChild(dlg.get(), &owner, kButton, L"btn.png", L"", 11, 0);
+    dlg->Click(60, 60);
+    EXPECT_EQ(owner.events, (std::vector<std::pair<int, WORD>>{{11, CControls::kCodeClick}}));
+    EXPECT_EQ(owner.ups, 0);
+    EXPECT_EQ(dlg->TakeCommandsFor(11), (std::vector<Command>{{11, CControls::kCodeClick}}));
+    owner.Enable(false);
+    dlg->Click(60, 60);
+    EXPECT_EQ(owner.events.size(), 1u);
+    dlg->TakeCommands();
+}
+
 TEST_F(Toolkit, CheckButtonGroupRules) {
     CCheckButtonEx lone, g1, g2, g3;
     lone.Create(dlg.get(), RECT{0, 0, 40, 20}, L"btn.png", L"", 1);
@@ -293,7 +313,7 @@ TEST_F(Toolkit, SpinStepsWithinLimitsAndSnapsOutOfRangeIndexes) {
 
 TEST_F(Toolkit, MenuListSwapsTheChosenTextIntoTheHeader) {
     CMenuList list;
-    list.CreateList(dlg.get(), RECT{50, 50, 200, 70}, L"", {L"A", L"B", L"C"}, 3200);
+    list.CreateList(dlg.get(), RECT{50, 50, 200, 70}, L"", L"", {L"A", L"B", L"C"}, 3200);
     EXPECT_EQ(list.Header().Caption(), L"A");
     dlg->Click(100, 60);
     dlg->Move(0, 0);
@@ -329,7 +349,8 @@ class SliderTest : public Toolkit {
 
 TEST_F(SliderTest, ValueRulesForEachStepMode) {
     CSuperSliders s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 40}, L"fill.png", L"thumb.png", 3001, 0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 40}, {L"fill.png", L"thumb.png"}, 3001,
+                   0);
     Load();
     s.SetPos(70);
     EXPECT_EQ(s.ValueLabel().Caption(), L"70");
@@ -377,7 +398,8 @@ TEST_F(SliderTest, ValueRulesForEachStepMode) {
 
 TEST_F(SliderTest, StoppingSliderStepButtons) {
     CSuperSlidersStepping s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, L"fill.png", L"thumb.png", 3002, 0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, {L"fill.png", L"thumb.png"}, 3002,
+                   0);
     s.SetRange(0, 100);
     s.SetPos(50);
     struct Case {
@@ -393,7 +415,7 @@ TEST_F(SliderTest, StoppingSliderStepButtons) {
 
 TEST_F(SliderTest, AdjustableSliderStops) {
     CAdjustableSlider s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, L"fill.png", L"thumb.png", 3003,
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, {L"fill.png", L"thumb.png"}, 3003,
                    L"hint", 0);
     s.SetRange(0, 100);
     const float stops[] = {25, 50, 75, 100};
@@ -428,8 +450,8 @@ TEST_F(SliderTest, AdjustableSliderStops) {
 
 TEST_F(SliderTest, AdjustableSliderGradientPicture) {
     CAdjustableSlider s;
-    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, L"fill.png", L"thumb.png", 3004, L"",
-                   0);
+    s.CreateSlider(dlg.get(), RECT{kX, kY, kX + 270, kY + 40}, {L"fill.png", L"thumb.png"}, 3004,
+                   L"", 0);
     s.SetBaseColor(0xFFFF0000);
     Gdiplus::Bitmap* g = s.GradientPicture();
     ASSERT_NE(g, nullptr);
@@ -444,24 +466,93 @@ TEST_F(SliderTest, AdjustableSliderGradientPicture) {
     EXPECT_EQ(c.GetValue(), 0xFEFD0000u);  // 52 steps of 5 px fill the 260 columns
 }
 
+// Composite controls draw their children with the pictures they are given.
+TEST_F(SliderTest, ChildrenDrawThePicturesPassedIn) {
+    CSuperSlidersStepping stepping;
+    const SuperSliderPictures buttons{L"fill.png", L"thumb.png", L"btn.png", L"btn.png",
+                                      L"btn.png",  L"btn.png",   L"btn.png", L"btn.png"};
+    stepping.CreateSlider(dlg.get(), RECT{kX, kY, kX + 280, kY + 50}, buttons, 3005, 0);
+    CAdjustableSlider adjustable;
+    adjustable.CreateSlider(dlg.get(), RECT{kX, 300, kX + 270, 340},
+                            {L"", L"", L"", L"btn.png", L"btn.png"}, 3006, L"", 0);
+    CMenuList list;
+    list.CreateList(dlg.get(), RECT{50, 250, 90, 270}, L"", L"btn.png", {L"A", L"B"}, 3201);
+    Load();
+    const POINT idle[] = {
+        {kX + 5, kY + 15},   {kX + 265, kY + 15},  // arrows
+        {kX + 15, kY + 31},  {kX + 40, kY + 31},   // minus five, minus ten
+        {kX + 245, kY + 31}, {kX + 220, kY + 31},  // plus five, plus ten
+        {kX + 249, 322},     {kX + 249, 330},      // the value box's up and down arrows
+        {52, 252},                                 // the list's header
+    };
+    for (const POINT& p : idle) EXPECT_EQ(dlg->Pixel(p.x, p.y), kIdle) << p.x << "," << p.y;
+}
+
 TEST_F(Toolkit, AnimationWrapsAfterTheLastFrame) {
     CAnimation eye;
     eye.Create(dlg.get(), RECT{10, 10, 30, 30}, L"eye.png", L"", 3010);
     eye.SetFrameCount(13);
     Load();
     EXPECT_EQ(dlg->Pixel(15, 15) & 0xFF, 0u);
-    for (int k = 1; k <= 12; ++k) dlg->Tick(CAnimation::kTimerId);
+    for (int k = 1; k <= 12; ++k) dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 12);
     EXPECT_EQ(dlg->Pixel(15, 15) & 0xFF, 120u);
-    dlg->Tick(CAnimation::kTimerId);
+    dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 0);
-    dlg->Tick(CAnimation::kTimerId + 1);  // another timer: no frame
+    dlg->Tick(CAnimation::kTimerId);  // the window's own timer of that id: no frame
+    dlg->Tick(CAnimation::kTimerId + 1);
     EXPECT_EQ(eye.Frame(), 0);
     EXPECT_EQ(dlg->TakeCommandsFor(3010).size(), 13u);
     eye.Enable(false);
-    dlg->Tick(CAnimation::kTimerId);
+    dlg->TickControl(eye, CAnimation::kTimerId);
     EXPECT_EQ(eye.Frame(), 0);
     eye.StopTimer(CAnimation::kTimerId);
+}
+
+// Lets the window's messages run for `ms` milliseconds.
+void PumpFor(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+}
+
+// Two animations on one window both use timer 500 of their protocol, beside the window's own
+// timer 500: each still runs at its own period and stops on its own.
+TEST_F(Toolkit, ControlsSharingATimerIdEachTickAtTheirOwnRate) {
+    CAnimation fast, slow;
+    fast.Create(dlg.get(), RECT{10, 10, 30, 30}, L"eye.png", L"", 3010);
+    slow.Create(dlg.get(), RECT{40, 10, 60, 30}, L"eye.png", L"", 3011);
+    for (CAnimation* a : {&fast, &slow}) a->SetFrameCount(100000);  // the frame counts the ticks
+    fast.SetInterval(20);
+    slow.SetInterval(100);
+    Load();
+    ASSERT_NE(dlg->ControlTimerWindowId(fast, CAnimation::kTimerId),
+              dlg->ControlTimerWindowId(slow, CAnimation::kTimerId));
+    SetTimer(dlg->Hwnd(), CAnimation::kTimerId, 10, nullptr);  // the window's own timer 500
+
+    PumpFor(1000);
+    const int fastTicks = fast.Frame(), slowTicks = slow.Frame();
+    EXPECT_GE(slowTicks, 3);
+    // One timer shared by both, or the window's own timer reaching them, would tick them alike.
+    EXPECT_GE(fastTicks, 2 * slowTicks) << "fast " << fastTicks << ", slow " << slowTicks;
+
+    fast.StopTimer(CAnimation::kTimerId);
+    PumpFor(400);
+    EXPECT_EQ(fast.Frame(), fastTicks);
+    EXPECT_GT(slow.Frame(), slowTicks);
+
+    const int slowStopped = slow.Frame();
+    slow.StopTimer(CAnimation::kTimerId);
+    fast.SetInterval(20);
+    PumpFor(300);
+    EXPECT_EQ(slow.Frame(), slowStopped);
+    EXPECT_GT(fast.Frame(), fastTicks);
+    KillTimer(dlg->Hwnd(), CAnimation::kTimerId);
+    fast.StopTimer(CAnimation::kTimerId);
+    dlg->TakeCommands();
 }
 
 // An animation frame recomposes only its own area plus what changed meanwhile, and texts and
@@ -519,7 +610,7 @@ TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
         SCOPED_TRACE(step.what);
         step.change();
         const int before = dlg->CompositionCount();
-        dlg->Tick(CAnimation::kTimerId);  // partial
+        dlg->TickControl(eye, CAnimation::kTimerId);  // partial
         EXPECT_EQ(dlg->CompositionCount(), before + 1);
         const std::vector<uint32_t> partial = frame();
         dlg->RepaintNow();  // whole
@@ -557,6 +648,16 @@ TEST_F(Toolkit, GaugeFillsFromTheBottomWithoutClamping) {
     EXPECT_EQ(dlg->Pixel(110, 20), 0xFF112233u);  // taller than the gauge
 }
 
+// Where the title starts is set, whatever the gauge's picture is called.
+TEST_F(Toolkit, GaugeTitleStartsItsLeadLeftOfTheBar) {
+    CProgressbar gauge;
+    gauge.Create(dlg.get(), RECT{100, 50, 110, 250}, L"main_probarleft.png", L"", 3020);
+    gauge.SetTitle(L"GPU Clock,MHz", 7);
+    EXPECT_EQ(gauge.PaintBounds().left, 100 - 70 - 2);  // two pixels of anti-aliasing
+    gauge.SetTitleLead(25);
+    EXPECT_EQ(gauge.PaintBounds().left, 100 - 25 - 2);
+}
+
 bool ChooseOneTwoThree(HWND, uint32_t, uint32_t& out) {
     out = 0xFF010203;
     return true;
@@ -566,7 +667,7 @@ TEST_F(Toolkit, ColorPaletteSelectionAndCustomColour) {
     CColorRectCtrl palette;
     CAdjustableSlider slider;
     palette.Create(dlg.get(), RECT{10, 300, 150, 315}, L"", L"", 3030);
-    slider.CreateSlider(dlg.get(), RECT{10, 330, 280, 370}, L"", L"", 3031, L"", 0);
+    slider.CreateSlider(dlg.get(), RECT{10, 330, 280, 370}, {}, 3031, L"", 0);
     palette.SetLayout(8);
     palette.SetLinkedSlider(&slider);
     palette.SetColorChooser(ChooseOneTwoThree);
@@ -588,6 +689,71 @@ TEST_F(Toolkit, ColorPaletteSelectionAndCustomColour) {
     dlg->DoubleClick(10 + 55 + 3, 305);  // single select: other swatches ignore double clicks
     EXPECT_TRUE(palette.GetSelectedColor(3, c));
     EXPECT_EQ(c, 0xFE00FF00u);
+}
+
+class RecordingOwner : public ToolWindowOwner {
+  public:
+    void DockToolWindow(CToolWindow& w) override {
+        ++docks;
+        w.PlaceBeside(RECT{100, 200, 300, 400});
+    }
+    void ToolWindowClosed(CToolWindow& w) override { closed.push_back(&w); }
+    int docks = 0;
+    std::vector<CToolWindow*> closed;
+};
+
+class TestToolWindow : public CToolWindow {
+  public:
+    using CToolWindow::CToolWindow;
+    void PlaceBeside(const RECT& ownerRect) override { placedBeside = ownerRect; }
+    void Dock() { RequestDock(); }
+    RECT placedBeside{};
+};
+
+// A tool window never ends itself: its close goes to the owner, which ends it later.
+TEST_F(Toolkit, ToolWindowHandsItsCloseAndItsDockingToTheOwner) {
+    RecordingOwner owner;
+    TestToolWindow w(107, g_pack.wstring(), L"bg.png", nullptr, owner);
+    ASSERT_TRUE(w.CreateModeless());
+    w.Dock();
+    EXPECT_EQ(owner.docks, 1);
+    EXPECT_EQ(w.placedBeside.top, 200);
+    SendMessageW(w.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(owner.closed, std::vector<CToolWindow*>{&w});
+    EXPECT_TRUE(IsWindow(w.Hwnd()));
+}
+
+// The caption's margin indents the text inside the band: no text may reach the band's left
+// edge, and the band fills exactly the control.
+TEST(StaticCaption, MarginIndentsTheTextInsideTheBand) {
+    constexpr int kW = 120, kH = 20;
+    HWND label = CreateWindowExW(0, L"STATIC", L"IIII", WS_POPUP, 0, 0, kW, kH, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(label, nullptr);
+    const MemoryDc dc(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(bi.bmiHeader), kW, -kH, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    const GdiObject<HBITMAP> target(
+        CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(target);
+    const HGDIOBJ old = SelectObject(dc.Get(), target.Get());
+    std::fill_n(static_cast<uint32_t*>(bits), kW * kH, 0x00123456u);
+    CStaticEx::Paint(label, dc.Get(), RECT{0, 0, kW, kH});
+    GdiFlush();
+    const uint32_t* px = static_cast<const uint32_t*>(bits);
+    constexpr uint32_t kBand = 0x00C00000;  // RGB(192, 0, 0) as a DIB pixel
+    int firstText = kW;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint32_t p = px[y * kW + x] & 0xFFFFFF;
+            if (p == 0x123456) ADD_FAILURE() << "unpainted pixel at " << x << "," << y;
+            if (p != kBand) firstText = std::min(firstText, x);
+        }
+    EXPECT_LT(firstText, kW) << "no text drawn";
+    EXPECT_GE(firstText, 5);
+    SelectObject(dc.Get(), old);
+    DestroyWindow(label);
 }
 
 }  // namespace
