@@ -1,7 +1,7 @@
 // Cost of one full composition of a 475 x 440 skinned window with a dozen controls, with the
 // decoded pictures kept and with every picture decoded again each time.
 //   compose_bench <pack.dll> [runs, default 300]
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,14 +33,14 @@ struct MainLikeWindow {
         for (auto& g : gauges) {
             g.SetRange(0, 2500);
             g.SetValue(1500);
-            g.SetBarColor(PackArgb(255, 200, 30, 30));
+            g.SetBarColor(Argb(255, 200, 30, 30));
             g.SetTitle(L"GPU Clock,MHz", 7);
         }
         eye.Create(&dlg, RECT{150, 120, 324, 268}, L"main_eye.png", L"", 3020);
         eye.SetFrameCount(13);
         for (int i = 0; i < 3; ++i)
             texts[i].CreateText(&dlg, RECT{150, 280 + 18 * i, 330, 296 + 18 * i}, L"1500 MHz", 2,
-                                PackArgb(255, 200, 200, 200), CStaticText::kCenter, 9);
+                                Argb(255, 200, 200, 200), CStaticText::kCenter, 9);
     }
     CDialogBase dlg;
     CButtonEx buttons[6];

@@ -106,8 +106,8 @@ bool StartFanGuard(const std::wstring& markerPath) {
         if (CreateProcessW(guardPath.c_str(), command.data(), nullptr, nullptr, TRUE,
                            flags | breakaway, nullptr, folder.c_str(), &startup.StartupInfo,
                            &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
+            KernelHandle thread(process.hThread);
+            KernelHandle guard(process.hProcess);
             return true;
         }
     }

@@ -8,10 +8,12 @@
 #include <cstdint>
 
 #include "app/FanGuardLauncher.h"
+#include "app/GpuFanDevice.h"
 #include "app/FanHold.h"
 #include "app/FanHoldFile.h"
 #include "gpu/NvapiLoader.h"
 #include "gpu/NvidiaGpu.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -21,22 +23,6 @@ constexpr int kBadArguments = 2;
 constexpr int kNotAProcess = 3;
 constexpr int kSomeStillHeld = 4;
 
-class LocalArgv {
-  public:
-    LocalArgv() : argv_(CommandLineToArgvW(GetCommandLineW(), &argc_)) {}
-    ~LocalArgv() {
-        if (argv_) LocalFree(argv_);
-    }
-    LocalArgv(const LocalArgv&) = delete;
-    LocalArgv& operator=(const LocalArgv&) = delete;
-    int Count() const { return argv_ ? argc_ : 0; }
-    const wchar_t* const* Words() const { return argv_; }
-
-  private:
-    int argc_ = 0;
-    wchar_t** argv_;
-};
-
 // Hands back every fan `held` names; returns those the driver did not take back.
 uint64_t HandBack(uint64_t held) {
     nvapi::NvapiEntries entries;
@@ -44,30 +30,24 @@ uint64_t HandBack(uint64_t held) {
     if (LoadNvapiEntries(entries)) gpu.Attach(entries);
     // A failed start-up is no reason to give up: each hand-back enumerates again on its own.
     gpu.Initialize();
-    uint64_t remaining = 0;
-    for (int index = 0; index < velmora::kFanHoldMaxGpus; ++index) {
-        if (((held >> index) & 1u) && !gpu.RestoreCoolerDefaultOf(index)) {
-            remaining |= uint64_t{1} << index;
-        }
-    }
-    return remaining;
+    return velmora::HandBackFans(gpu, held);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    LocalArgv argv;
+    int argc = 0;
+    velmora::LocalMemory<wchar_t*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
     velmora::FanGuardArguments args;
-    if (argv.Count() < 1 ||
-        !velmora::ParseFanGuardArguments(argv.Count() - 1, argv.Words() + 1, args)) {
+    if (!argv.Get() || argc < 1 ||
+        !velmora::ParseFanGuardArguments(argc - 1, argv.Get() + 1, args)) {
         return kBadArguments;
     }
-    HANDLE velmora = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(args.processHandle));
+    velmora::KernelHandle velmora(
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(args.processHandle)));
     // A handle that is not a process (the guard started by hand) must not pass for an ended one.
-    if (GetProcessId(velmora) == 0) return kNotAProcess;
-    const DWORD waited = WaitForSingleObject(velmora, INFINITE);
-    CloseHandle(velmora);
-    if (waited != WAIT_OBJECT_0) return kNotAProcess;
+    if (GetProcessId(velmora.Get()) == 0) return kNotAProcess;
+    if (WaitForSingleObject(velmora.Get(), INFINITE) != WAIT_OBJECT_0) return kNotAProcess;
 
     const uint64_t held = velmora::ReadFanHoldFile(args.markerPath);
     if (held == 0) return kDone;

@@ -6,8 +6,9 @@ namespace velmora {
 namespace {
 
 constexpr GaugeSourceInfo kSources[kGaugeSourceCount] = {
-    {L"GPU Clock,MHz", 2500}, {L"Memory Clock,MHz", 6500}, {L"Fan Speed,%", 100},
-    {L"GPU load,%", 100},     {L"TDP(%)", 100},            {L" GPU Voltage,mV", 2500},
+    {L"GPU Clock,MHz", 2500}, {L"Memory Clock,MHz", 6500},
+    {L"Fan Speed,%", 100},    {L"GPU load,%", 100},
+    {L"TDP(%)", 100},         {L" GPU Voltage,mV", 2500},
 };
 
 }  // namespace

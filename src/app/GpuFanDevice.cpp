@@ -31,4 +31,13 @@ bool GpuFanDevice::RestoreDefault(int gpu) {
     return gpu_.RestoreCoolerDefaultOf(gpu);
 }
 
+uint64_t HandBackFans(NvidiaGpu& gpu, uint64_t held) {
+    uint64_t remaining = 0;
+    for (int index = 0; index < kFanHoldMaxGpus; ++index) {
+        const uint64_t bit = uint64_t{1} << index;
+        if ((held & bit) && !gpu.RestoreCoolerDefaultOf(index)) remaining |= bit;
+    }
+    return remaining;
+}
+
 }  // namespace velmora

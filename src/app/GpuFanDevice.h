@@ -1,6 +1,8 @@
 // The fan control's view of the card: the one NvidiaGpu object of the process.
 #pragma once
 
+#include <cstdint>
+
 #include "app/FanControl.h"
 
 class NvidiaGpu;
@@ -20,5 +22,9 @@ class GpuFanDevice : public FanDevice {
   private:
     NvidiaGpu& gpu_;
 };
+
+// Hands back the fan of each GPU in `held` (a FanHold mask) through `gpu`, whichever GPU it has
+// selected; returns the GPUs whose hand-back failed.
+uint64_t HandBackFans(NvidiaGpu& gpu, uint64_t held);
 
 }  // namespace velmora

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "win32/Handles.h"
+
 namespace velmora {
 namespace {
 
@@ -23,20 +25,18 @@ InstanceLockOutcome ClassifyInstanceLock(bool gotHandle, uint32_t lastError) {
 }
 
 InstanceLockOutcome TakeInstanceLock() {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LocalMemory<void> descriptor;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
     if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstanceMutexAccess, SDDL_REVISION_1,
-                                                             &descriptor, nullptr)) {
-        attributes.lpSecurityDescriptor = descriptor;
+                                                             descriptor.Out(), nullptr)) {
+        attributes.lpSecurityDescriptor = descriptor.Get();
     }
     // Only waiting access is asked for, so opening a lock another user made needs no more.
-    HANDLE lock =
-        CreateMutexExW(&attributes, kInstanceMutex, CREATE_MUTEX_INITIAL_OWNER, SYNCHRONIZE);
-    const DWORD error = GetLastError();
-    if (descriptor) LocalFree(descriptor);
-    const InstanceLockOutcome outcome = ClassifyInstanceLock(lock != nullptr, error);
+    KernelHandle lock(
+        CreateMutexExW(&attributes, kInstanceMutex, CREATE_MUTEX_INITIAL_OWNER, SYNCHRONIZE));
+    const InstanceLockOutcome outcome = ClassifyInstanceLock(lock.Get() != nullptr, GetLastError());
     // The first instance keeps its handle until the process ends; the system releases it then.
-    if (outcome != InstanceLockOutcome::First && lock) CloseHandle(lock);
+    if (outcome == InstanceLockOutcome::First) lock.Release();
     return outcome;
 }
 

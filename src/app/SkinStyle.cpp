@@ -3,12 +3,16 @@
 namespace velmora {
 namespace {
 
-bool Contains(const std::wstring& s, const wchar_t* part) { return s.find(part) != std::wstring::npos; }
+bool Contains(const std::wstring& s, const wchar_t* part) {
+    return s.find(part) != std::wstring::npos;
+}
 
-constexpr SkinColors kNorvane{Argb(254, 4, 155, 242), Argb(254, 0, 184, 238), Argb(254, 4, 155, 242),
-                              Argb(254, 156, 225, 252), Argb(254, 0, 156, 255)};
-constexpr SkinColors kTalwyn{Argb(254, 255, 191, 0), Argb(254, 218, 186, 90), Argb(254, 255, 191, 0),
-                             Argb(254, 251, 235, 125), Argb(254, 218, 186, 90)};
+constexpr SkinColors kNorvane{Argb(254, 4, 155, 242), Argb(254, 0, 184, 238),
+                              Argb(254, 4, 155, 242), Argb(254, 156, 225, 252),
+                              Argb(254, 0, 156, 255)};
+constexpr SkinColors kTalwyn{Argb(254, 255, 191, 0), Argb(254, 218, 186, 90),
+                             Argb(254, 255, 191, 0), Argb(254, 251, 235, 125),
+                             Argb(254, 218, 186, 90)};
 constexpr SkinColors kOstrid{Argb(254, 255, 0, 0), Argb(254, 255, 0, 0), Argb(254, 255, 126, 0),
                              Argb(254, 255, 0, 0), Argb(204, 200, 0, 0)};
 

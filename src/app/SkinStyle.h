@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "win32/Color.h"
+
 namespace velmora {
 
 enum class SkinKind { Norvane, Talwyn, Ostrid };
@@ -12,15 +14,11 @@ enum class SkinKind { Norvane, Talwyn, Ostrid };
 // Colours are ARGB.
 struct SkinColors {
     uint32_t gaugeBar;
-    uint32_t clockText;   // value labels of the clock and voltage windows
-    uint32_t graphMin;    // monitoring graphs' minimum label
-    uint32_t graphMax;    // monitoring graphs' maximum label
-    uint32_t graphFill;   // monitoring graphs' fill and grid
+    uint32_t clockText;  // value labels of the clock and voltage windows
+    uint32_t graphMin;   // monitoring graphs' minimum label
+    uint32_t graphMax;   // monitoring graphs' maximum label
+    uint32_t graphFill;  // monitoring graphs' fill and grid
 };
-
-constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-    return a << 24 | r << 16 | g << 8 | b;
-}
 
 // At start-up the pack name is tested for the skin's name: a name with neither "Norvane" nor
 // "Talwyn" (an empty one too) becomes "Ostrid.dll".

@@ -7,6 +7,7 @@
 #include "app/FanGuardLauncher.h"
 #include "app/FanHold.h"
 #include "app/FanHoldFile.h"
+#include "app/GpuFanDevice.h"
 #include "app/InstanceLock.h"
 #include "app/VelmoraDlg.h"
 #include "config/ConfigFile.h"
@@ -32,10 +33,9 @@ void ReleaseFansOnCrash() {
     if (!g_crashGpu || !g_crashHold) return;
     g_crashHold->RefuseWrites(kCrashWriteWaitMs);
     const uint64_t held = g_crashHold->HeldMask();
+    const uint64_t remaining = HandBackFans(*g_crashGpu, held);
     for (int gpu = 0; gpu < kFanHoldMaxGpus; ++gpu) {
-        if (((held >> gpu) & 1u) && g_crashGpu->RestoreCoolerDefaultOf(gpu)) {
-            g_crashHold->Released(gpu);
-        }
+        if (((held & ~remaining) >> gpu) & 1u) g_crashHold->Released(gpu);
     }
 }
 
@@ -48,13 +48,9 @@ void ShowGpuMessage(const std::wstring& text, const std::wstring& caption, unsig
 // back yet.
 uint64_t HandBackFansOfLastRun(const std::wstring& markerPath) {
     const uint64_t left = ReadFanHoldFile(markerPath);
-    uint64_t remaining = 0;
-    for (int gpu = 0; gpu < kFanHoldMaxGpus; ++gpu) {
-        if (((left >> gpu) & 1u) && !g_nvidiaGpu.RestoreCoolerDefaultOf(gpu)) {
-            remaining |= uint64_t{1} << gpu;
-        }
-    }
-    if (left != 0) WriteFanHoldFile(markerPath, remaining);
+    if (left == 0) return 0;
+    const uint64_t remaining = HandBackFans(g_nvidiaGpu, left);
+    WriteFanHoldFile(markerPath, remaining);
     return remaining;
 }
 

@@ -60,8 +60,6 @@ CVelmoraDlg::~CVelmoraDlg() {
     for (int k = 0; k < ToolWindowHost::kKindCount; ++k) {
         toolWindows.Close(static_cast<ToolWindowHost::Kind>(k));
     }
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 BOOL CVelmoraDlg::OnInitDialog() {
@@ -181,14 +179,13 @@ void CVelmoraDlg::SetSkinIcons(SkinKind kind) {
     const int id = kind == SkinKind::Norvane  ? IDI_NORVANE
                    : kind == SkinKind::Talwyn ? IDI_TALWYN
                                               : IDI_VELMORA;
-    HICON big = LoadSizedIcon(id, SM_CXICON, SM_CYICON);
-    HICON small = LoadSizedIcon(id, SM_CXSMICON, SM_CYSMICON);
-    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    if (bigIcon_) DestroyIcon(bigIcon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-    bigIcon_ = big;
-    smallIcon_ = small;
+    IconHandle big(LoadSizedIcon(id, SM_CXICON, SM_CYICON));
+    IconHandle small(LoadSizedIcon(id, SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    // The window now shows the new icons; the old ones go.
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
@@ -230,15 +227,15 @@ void CVelmoraDlg::RemoveTrayIcon() {
 void CVelmoraDlg::OnTrayNotify(LPARAM event) {
     switch (LOWORD(event)) {
         case WM_RBUTTONUP: {
-            HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
-            if (!menu) return;
+            MenuHandle menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+            if (!menu.Get()) return;
             POINT at{};
             GetCursorPos(&at);
             // The menu closes when the user clicks elsewhere only if we are in front.
             SetForegroundWindow(Hwnd());
-            TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(), nullptr);
+            TrackPopupMenu(GetSubMenu(menu.Get(), 0), TPM_RIGHTBUTTON, at.x, at.y, 0, Hwnd(),
+                           nullptr);
             PostMessageW(Hwnd(), WM_NULL, 0, 0);
-            DestroyMenu(menu);
             break;
         }
         case WM_LBUTTONDBLCLK:

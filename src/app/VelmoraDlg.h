@@ -17,6 +17,7 @@
 #include "toolkit/ButtonEx.h"
 #include "toolkit/DialogBase.h"
 #include "toolkit/Progressbar.h"
+#include "win32/Handles.h"
 
 namespace velmora {
 
@@ -124,8 +125,8 @@ class CVelmoraDlg : public CDialogBase {
     bool trayIconAdded_ = false;
     bool hiding_ = false;
     UINT taskbarCreatedMessage_ = 0;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    IconHandle bigIcon_;
+    IconHandle smallIcon_;
 };
 
 }  // namespace velmora

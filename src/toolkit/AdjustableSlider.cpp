@@ -112,9 +112,9 @@ void CAdjustableSlider::SetBaseColor(uint32_t argb) {
         g.Clear(Gdiplus::Color(0, 0, 0, 0));
         for (int k = 0; k < LightnessRamp::kSteps; ++k) {
             const Rgb& c = ramp.colors[k];
-            Gdiplus::SolidBrush brush(Argb(kGradientAlpha, std::clamp(c.red, 0, 255),
-                                           std::clamp(c.green, 0, 255),
-                                           std::clamp(c.blue, 0, 255)));
+            Gdiplus::SolidBrush brush(
+                ArgbValue(Argb(kGradientAlpha, std::clamp(c.red, 0, 255),
+                               std::clamp(c.green, 0, 255), std::clamp(c.blue, 0, 255))));
             g.FillRectangle(&brush, kRampStepWidth * k, 0, kRampStepWidth, kGradientHeight);
         }
     }

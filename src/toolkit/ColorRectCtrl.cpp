@@ -11,9 +11,8 @@ namespace velmora {
 namespace {
 constexpr int kSwatchAlpha = 254;
 const uint32_t kStandardColors[7] = {
-    PackArgb(254, 255, 0, 0),   PackArgb(254, 255, 127, 0), PackArgb(254, 255, 255, 0),
-    PackArgb(254, 0, 255, 0),   PackArgb(254, 0, 255, 255), PackArgb(254, 0, 0, 255),
-    PackArgb(254, 139, 0, 255),
+    Argb(254, 255, 0, 0),   Argb(254, 255, 127, 0), Argb(254, 255, 255, 0), Argb(254, 0, 255, 0),
+    Argb(254, 0, 255, 255), Argb(254, 0, 0, 255),   Argb(254, 139, 0, 255),
 };
 }  // namespace
 
@@ -27,7 +26,7 @@ bool ChooseColorWithDialog(HWND owner, uint32_t initialArgb, uint32_t& chosenArg
     cc.Flags = CC_FULLOPEN | CC_RGBINIT;
     if (!ChooseColorW(&cc)) return false;
     chosenArgb =
-        PackArgb(255, GetRValue(cc.rgbResult), GetGValue(cc.rgbResult), GetBValue(cc.rgbResult));
+        Argb(255, GetRValue(cc.rgbResult), GetGValue(cc.rgbResult), GetBValue(cc.rgbResult));
     return true;
 }
 

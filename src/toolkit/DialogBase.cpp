@@ -1,7 +1,7 @@
 #include "toolkit/DialogBase.h"
 
 #include <windowsx.h>
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/GdiplusSession.h"
+#include "win32/GdiplusSession.h"
 #include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPicture.h"
 

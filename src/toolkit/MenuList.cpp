@@ -5,13 +5,13 @@
 namespace velmora {
 
 namespace {
-const uint32_t kHeaderText = PackArgb(254, 180, 180, 180);
-const uint32_t kItemHighlight = PackArgb(180, 180, 100, 100);
-const uint32_t kItemHoverText = PackArgb(255, 255, 100, 0);
-const uint32_t kItemPressedText = PackArgb(255, 0, 100, 255);
-const uint32_t kItemText = PackArgb(188, 188, 188, 188);
-const uint32_t kDropTop = PackArgb(255, 188, 20, 20);
-const uint32_t kDropBottom = PackArgb(255, 2, 2, 2);
+const uint32_t kHeaderText = Argb(254, 180, 180, 180);
+const uint32_t kItemHighlight = Argb(180, 180, 100, 100);
+const uint32_t kItemHoverText = Argb(255, 255, 100, 0);
+const uint32_t kItemPressedText = Argb(255, 0, 100, 255);
+const uint32_t kItemText = Argb(188, 188, 188, 188);
+const uint32_t kDropTop = Argb(255, 188, 20, 20);
+const uint32_t kDropBottom = Argb(255, 2, 2, 2);
 }  // namespace
 
 void CMenuItem::Draw(Gdiplus::Graphics& g) {

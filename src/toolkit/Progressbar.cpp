@@ -10,7 +10,7 @@
 namespace velmora {
 
 namespace {
-const uint32_t kTextColor = PackArgb(204, 255, 255, 255);
+const uint32_t kTextColor = Argb(204, 255, 255, 255);
 }
 
 void CProgressbar::SetRange(float minimum, float maximum) {

@@ -5,16 +5,13 @@
 #include <array>
 
 #include "toolkit/Controls.h"
+#include "win32/Geometry.h"
 
 namespace Gdiplus {
 class RectF;
 }
 
 namespace velmora {
-
-struct FloatRect {
-    float x = 0, y = 0, width = 0, height = 0;
-};
 
 class CProgressbar : public CControls {
   public:

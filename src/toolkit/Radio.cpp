@@ -7,7 +7,7 @@ namespace velmora {
 
 void CRadio::OnCreate() {
     checked_ = false;
-    captionColor_ = PackArgb(254, 180, 180, 180);
+    captionColor_ = Argb(254, 180, 180, 180);
     textInset_ = 15;
     fontPoints_ = 8;
 }

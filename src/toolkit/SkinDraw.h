@@ -2,7 +2,9 @@
 #pragma once
 
 #include <windows.h>
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/Color.h"
+#include "win32/GdiplusIncludes.h"
+#include "win32/Geometry.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,27 +13,9 @@
 
 namespace velmora {
 
-// Colours are written (alpha, red, green, blue).
-inline Gdiplus::Color Argb(int a, int r, int g, int b) {
-    return Gdiplus::Color(static_cast<BYTE>(a), static_cast<BYTE>(r), static_cast<BYTE>(g),
-                          static_cast<BYTE>(b));
-}
-inline Gdiplus::Color ArgbValue(uint32_t argb) {
+// A colour of the program (see win32/Color.h) as GDI+ takes it.
+inline Gdiplus::Color ArgbValue(ArgbColor argb) {
     return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb));
-}
-inline uint32_t PackArgb(int a, int r, int g, int b) {
-    return uint32_t(a & 0xFF) << 24 | uint32_t(r & 0xFF) << 16 | uint32_t(g & 0xFF) << 8 |
-           uint32_t(b & 0xFF);
-}
-
-inline int RectWidth(const RECT& r) {
-    return r.right - r.left;
-}
-inline int RectHeight(const RECT& r) {
-    return r.bottom - r.top;
-}
-inline bool InRect(const RECT& r, int x, int y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
 // Draws the source rectangle (sx, sy, w, h) of `image` unscaled at (dx, dy).

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include <shlwapi.h>
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include "win32/ComPtr.h"
 #include "toolkit/SkinPackReader.h"

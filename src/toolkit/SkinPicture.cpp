@@ -1,6 +1,6 @@
 #include "toolkit/SkinPicture.h"
 
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include "toolkit/SkinPackReader.h"
 

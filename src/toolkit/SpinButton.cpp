@@ -9,9 +9,9 @@ namespace velmora {
 
 namespace {
 constexpr int kTextPoints = 8;
-const uint32_t kValueColor = PackArgb(254, 255, 0, 0);
-const uint32_t kTipFill = PackArgb(254, 180, 180, 180);
-const uint32_t kTipOutline = PackArgb(254, 255, 255, 255);
+const uint32_t kValueColor = Argb(254, 255, 0, 0);
+const uint32_t kTipFill = Argb(254, 180, 180, 180);
+const uint32_t kTipOutline = Argb(254, 255, 255, 255);
 constexpr int kTipWidth = 270;
 constexpr int kTipHeight = 18;
 }  // namespace

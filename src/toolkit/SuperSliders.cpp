@@ -8,8 +8,8 @@
 namespace velmora {
 
 namespace {
-const uint32_t kValueColor = PackArgb(255, 255, 0, 0);
-const uint32_t kTitleColor = PackArgb(255, 180, 180, 180);
+const uint32_t kValueColor = Argb(255, 255, 0, 0);
+const uint32_t kTitleColor = Argb(255, 180, 180, 180);
 constexpr int kLabelPoints = 10;
 }  // namespace
 

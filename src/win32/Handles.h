@@ -48,19 +48,103 @@ class KernelHandle {
     HANDLE h_;
 };
 
-// The screen's device context.
-class ScreenDc {
+// Memory the system allocated for us with LocalAlloc (security descriptors, argument vectors),
+// given back with LocalFree.
+template <class T>
+class LocalMemory {
   public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
+    LocalMemory() = default;
+    explicit LocalMemory(T* p) : p_(p) {}
+    ~LocalMemory() {
+        if (p_) LocalFree(p_);
     }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+    T* Get() const { return p_; }
+    // For calls that hand the memory out through a pointer; only on an empty owner.
+    T** Out() { return &p_; }
+
+  private:
+    T* p_ = nullptr;
+};
+
+// An icon from LoadImageW/CreateIcon, destroyed with DestroyIcon (not for shared icons
+// from LoadIconW).
+class IconHandle {
+  public:
+    explicit IconHandle(HICON icon = nullptr) : icon_(icon) {}
+    ~IconHandle() { Reset(); }
+    IconHandle(const IconHandle&) = delete;
+    IconHandle& operator=(const IconHandle&) = delete;
+    IconHandle(IconHandle&& o) noexcept : icon_(std::exchange(o.icon_, nullptr)) {}
+    IconHandle& operator=(IconHandle&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            icon_ = std::exchange(o.icon_, nullptr);
+        }
+        return *this;
+    }
+    HICON Get() const { return icon_; }
+    void Reset() {
+        if (icon_) DestroyIcon(std::exchange(icon_, nullptr));
+    }
+
+  private:
+    HICON icon_;
+};
+
+// A menu from LoadMenuW/CreatePopupMenu, destroyed with DestroyMenu.
+class MenuHandle {
+  public:
+    explicit MenuHandle(HMENU menu) : menu_(menu) {}
+    ~MenuHandle() {
+        if (menu_) DestroyMenu(menu_);
+    }
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    HMENU Get() const { return menu_; }
+
+  private:
+    HMENU menu_;
+};
+
+// An open registry key, closed with RegCloseKey.
+class RegKey {
+  public:
+    RegKey() = default;
+    ~RegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY Get() const { return key_; }
+    // For RegOpenKeyExW / RegCreateKeyExW; only on an empty owner.
+    HKEY* Out() { return &key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// A window's device context from GetDC, given back with ReleaseDC.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
     HDC Get() const { return dc_; }
 
   private:
+    HWND window_;
     HDC dc_;
+};
+
+// The screen's device context.
+class ScreenDc : public WindowDc {
+  public:
+    ScreenDc() : WindowDc(nullptr) {}
 };
 
 // A memory device context compatible with `compatible` (null: with the screen).

@@ -2,7 +2,7 @@
 // dialog that collects its posted notifications, input and pixel helpers.
 #pragma once
 
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <filesystem>
 #include <memory>

@@ -10,7 +10,7 @@
 #include "toolkit/Animation.h"
 #include "toolkit/ButtonEx.h"
 #include "toolkit/ColorRectCtrl.h"
-#include "toolkit/GdiplusSession.h"
+#include "win32/GdiplusSession.h"
 #include "toolkit/MenuList.h"
 #include "toolkit/Progressbar.h"
 #include "toolkit/Radio.h"

@@ -1,6 +1,6 @@
 // gallery: every toolkit control in its states on one skin, written as a PNG and shown.
 //   gallery <pack.dll> <out.png> [seconds shown, default 0]
-#include "toolkit/GdiplusIncludes.h"
+#include "win32/GdiplusIncludes.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -31,7 +31,7 @@ constexpr UINT_PTR kQuitTimer = 77;
 class Backdrop : public CControls {
   public:
     void Draw(Gdiplus::Graphics& g) override {
-        Gdiplus::SolidBrush b(Argb(255, 40, 40, 44));
+        Gdiplus::SolidBrush b(ArgbValue(Argb(255, 40, 40, 44)));
         const RECT& r = Rect();
         g.FillRectangle(&b, r.left, r.top, RectWidth(r), RectHeight(r));
     }
@@ -47,7 +47,7 @@ class GalleryDlg : public CDialogBase {
         SetWindowPos(Hwnd(), HWND_TOP, 20, 20, kWidth, kHeight, SWP_NOACTIVATE);
         backdrop_.Create(this, RECT{0, 0, kWidth, kHeight}, L"", L"", 1);
         auto label = [&](CStaticText& t, int x, int y, const wchar_t* s) {
-            t.CreateText(this, RECT{x, y, x + 400, y + 16}, s, 2, PackArgb(255, 220, 220, 220),
+            t.CreateText(this, RECT{x, y, x + 400, y + 16}, s, 2, Argb(255, 220, 220, 220),
                          CStaticText::kNear, 9);
         };
         // Push buttons: idle, hover, pressed, disabled, with a caption.
@@ -59,7 +59,7 @@ class GalleryDlg : public CDialogBase {
         buttons_[2].ForceState(false, true);
         buttons_[3].Enable(false);
         wide_.Create(this, RECT{180, 28, 374, 56}, L"main_gpu.png", L"", 3010);
-        wide_.SetTextColor(PackArgb(255, 255, 255, 255));
+        wide_.SetTextColor(Argb(255, 255, 255, 255));
         // Check buttons: idle, hover, checked, checked without hover frame (hovered).
         label(labels_[1], 10, 66, L"CCheckButtonEx idle / hover / checked / noHover");
         for (int i = 0; i < 4; ++i)
@@ -111,20 +111,20 @@ class GalleryDlg : public CDialogBase {
         gradient_.SetStopIndex(2);
         gradient_.SetPos(75, false);
         gradient_.SetGradientMode(true);
-        gradient_.SetBaseColor(PackArgb(255, 0, 128, 255));
+        gradient_.SetBaseColor(Argb(255, 0, 128, 255));
         // Palette with two selected swatches.
         label(labels_[5], 10, 470, L"CColorRectCtrl (8), swatches 1 and 7 selected");
         palette_.Create(this, RECT{20, 490, 160, 505}, L"borders_BreathingLamp.png", L"", 3060);
         palette_.SetLayout(8);
         palette_.SetMultiSelect(true);
-        palette_.SelectSwatch(1, PackArgb(254, 255, 127, 0));
-        palette_.SelectSwatch(7, PackArgb(255, 250, 250, 250));
+        palette_.SelectSwatch(1, Argb(254, 255, 127, 0));
+        palette_.SelectSwatch(7, Argb(255, 250, 250, 250));
         // Gauges, eye, menu list.
         label(labels_[6], 420, 8, L"CProgressbar, CAnimation, CMenuList");
         gaugeL_.Create(this, RECT{460, 70, 470, 326}, L"main_probarleft.png", L"", 3070);
         gaugeL_.SetRange(0, 2500);
         gaugeL_.SetValue(1700);
-        gaugeL_.SetBarColor(PackArgb(255, 200, 40, 40));
+        gaugeL_.SetBarColor(Argb(255, 200, 40, 40));
         gaugeL_.SetTitle(L"GPU Clock,MHz", 7);
         gaugeL_.SetTitleLead(25);
         std::array<FloatRect, 5> rects;
@@ -133,7 +133,7 @@ class GalleryDlg : public CDialogBase {
         gaugeR_.Create(this, RECT{560, 70, 570, 326}, L"main_probargight.png", L"", 3071);
         gaugeR_.SetRange(0, 100);
         gaugeR_.SetValue(35);
-        gaugeR_.SetBarColor(PackArgb(255, 40, 160, 220));
+        gaugeR_.SetBarColor(Argb(255, 40, 160, 220));
         gaugeR_.SetTitle(L"Fan Speed,%", 7);
         eye_.Create(this, RECT{590, 40, 764, 188}, L"main_eye.png", L"", 3080);
         eye_.SetFrameCount(13);
@@ -141,7 +141,7 @@ class GalleryDlg : public CDialogBase {
                          {L"GPU 0: Simulated", L"GPU 1: Second", L"GPU 2: Third"}, 3090);
         spinLabel_.CreateText(this, RECT{420, 470, 700, 490},
                               L"CSpinButton: the value boxes of the sliders", 2,
-                              PackArgb(255, 220, 220, 220), CStaticText::kNear, 9);
+                              Argb(255, 220, 220, 220), CStaticText::kNear, 9);
         if (!LoadSkin(SkinPackFile(), false, false)) {
             std::fwprintf(stderr, L"gallery: cannot open %ls\n", SkinPackFile().c_str());
             PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
