@@ -1,6 +1,7 @@
 """Idle cost of the running program under wine: CPU time over a minute with the main window
 open (one-second refresh, the eye at four frames a second), against an empty Win32 window that
-runs the same timers, and the resident memory of each after start.
+runs the same timers and against a layered window that only pushes the eye's area on each eye
+tick (the floor the pushes set), and the resident memory of each after start.
 
     python3 idle_cpu.py <program folder> <idle_window.exe> [--seconds 60]
 
@@ -70,7 +71,7 @@ def measure(name, argv, cwd, seconds, warmup=6.0):
 
 
 def report(r):
-    print("%-22s cpu %6.2f s = %5.2f %% of a core   wineserver %5.2f s = %5.2f %%   "
+    print("%-26s cpu %6.2f s = %5.2f %% of a core   wineserver %5.2f s = %5.2f %%   "
           "resident %6.1f MiB" % (r["name"], r["cpu"], 100 * r["cpu"] / r["wall"], r["server"],
                                   100 * r["server"] / r["wall"], r["rss"]))
 
@@ -92,14 +93,22 @@ def main():
                           args.seconds)
         empty = measure("empty window, same timers", [os.path.abspath(args.yardstick)], work,
                         args.seconds)
+        floor = measure("eye pushes only", [os.path.abspath(args.yardstick), "push"], work,
+                        args.seconds)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     report(velmora)
     report(empty)
+    report(floor)
     base = max(empty["cpu"], 1.0 / TICKS)
     print("ratio (process CPU)            %.1f x" % (velmora["cpu"] / base))
     print("ratio (process + wineserver)   %.1f x" % ((velmora["cpu"] + velmora["server"]) /
                                                     max(empty["cpu"] + empty["server"], base)))
+    print("ratio to the eye pushes alone  %.1f x" % (velmora["cpu"] / max(floor["cpu"], base)))
+    # One line for tools/bench.sh's table.
+    print("FIGURES idle_pct %.2f ratio %.1f rss %.1f empty_rss %.1f floor_pct %.2f floor_ratio %.1f"
+          % (100 * velmora["cpu"] / velmora["wall"], velmora["cpu"] / base, velmora["rss"],
+             empty["rss"], 100 * floor["cpu"] / floor["wall"], floor["cpu"] / base))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,71 @@
-// The yardstick of the idle benchmark: an empty Win32 window of the main window's size running
-// the same timers (the one-second refresh and the eye's quarter second) and doing nothing on them.
+// The yardsticks of the idle benchmark, windows of the main window's size running the same
+// timers (the one-second refresh and the eye's quarter second):
+//   idle_window          an empty window that does nothing on them;
+//   idle_window push     a per-pixel-alpha layered window that, on every eye tick, changes the
+//                        eye's area and pushes that area, and nothing else: the floor that the
+//                        push of a layered window under wine sets for the main window's idle cost.
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+
 namespace {
+
+constexpr int kWidth = 475, kHeight = 440;
+constexpr UINT_PTR kRefreshTimerId = 1034, kEyeTimerId = 500;
+constexpr RECT kEye{149, 132, 323, 280};  // the main window's eye
+
+HDC g_surfaceDc = nullptr;
+uint32_t* g_bits = nullptr;
+int g_frame = 0;
+
+bool MakeSurface() {
+    g_surfaceDc = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = kWidth;
+    bi.bmiHeader.biHeight = -kHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(g_surfaceDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib) return false;
+    SelectObject(g_surfaceDc, dib);
+    g_bits = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < kWidth * kHeight; ++i) g_bits[i] = 0xFF203040;
+    return true;
+}
+
+void PushEye(HWND w, bool whole) {
+    const uint32_t shade = 0xFF000000u | uint32_t(g_frame * 17);
+    for (int y = kEye.top; y < kEye.bottom; ++y)
+        for (int x = kEye.left; x < kEye.right; ++x) g_bits[y * kWidth + x] = shade;
+    g_frame = (g_frame + 1) % 13;
+    POINT src{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    RECT r;
+    GetWindowRect(w, &r);
+    POINT dst{r.left, r.top};
+    SIZE size{kWidth, kHeight};
+    UPDATELAYEREDWINDOWINFO info{sizeof info,
+                                 nullptr,
+                                 whole ? &dst : nullptr,
+                                 whole ? &size : nullptr,
+                                 g_surfaceDc,
+                                 &src,
+                                 0,
+                                 &blend,
+                                 ULW_ALPHA,
+                                 whole ? nullptr : &kEye};
+    UpdateLayeredWindowIndirect(w, &info);
+}
 
 LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
+            if (g_bits && wp == kEyeTimerId) PushEye(w, false);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -18,7 +77,8 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
+    const bool push = args && std::wcscmp(args, L"push") == 0;
     WNDCLASSW wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
@@ -26,10 +86,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"VelmoraIdleYardstick";
     RegisterClassW(&wc);
-    HWND w = CreateWindowExW(0, wc.lpszClassName, L"Idle yardstick", WS_POPUP | WS_VISIBLE,
-                             400, 300, 475, 440, nullptr, nullptr, instance, nullptr);
-    SetTimer(w, 1034, 1000, nullptr);
-    SetTimer(w, 500, 250, nullptr);
+    HWND w = CreateWindowExW(push ? WS_EX_LAYERED : 0, wc.lpszClassName, L"Idle yardstick",
+                             WS_POPUP | WS_VISIBLE, 400, 300, kWidth, kHeight, nullptr, nullptr,
+                             instance, nullptr);
+    if (push && MakeSurface()) PushEye(w, true);
+    SetTimer(w, kRefreshTimerId, 1000, nullptr);
+    SetTimer(w, kEyeTimerId, 250, nullptr);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -194,7 +194,9 @@ void CVelmoraDlg::RefreshBothGauges() {
 
 void CVelmoraDlg::RefreshTick() {
     RefreshBothGauges();
-    RepaintNow();
+    // What the readings changed, and only that: a partial composition gives the same frame as a
+    // whole one, and a gauge that did not change costs nothing.
+    RepaintChanged();
 }
 
 // ---- skin --------------------------------------------------------------------------------------

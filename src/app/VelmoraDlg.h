@@ -60,7 +60,7 @@ class CVelmoraDlg : public CDialogBase {
     // side true = the left gauge.
     void SetGaugeRange(bool left, int source);
     void RefreshGauge(bool left, int source);
-    // One tick of the one-second refresh: both readings, then one composition.
+    // One tick of the one-second refresh: both readings, then one composition of what changed.
     void RefreshTick();
 
     // Automatic fan control.

@@ -14,14 +14,13 @@ void CButtonEx::DrawCaption(Gdiplus::Graphics& g, uint32_t argb) {
     if (Caption().empty()) return;
     Gdiplus::RectF layout(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
                           float(RectHeight(Rect())));
-    DrawSkinText(g, Fonts(), Caption(), kCaptionPoints, ArgbValue(argb), layout,
-                 Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter,
-                 Gdiplus::StringFormatFlagsNoFitBlackBox);
+    DrawTextRemembered(g, Caption(), kCaptionPoints, argb, layout, Gdiplus::StringAlignmentCenter,
+                       Gdiplus::StringAlignmentCenter, Gdiplus::StringFormatFlagsNoFitBlackBox);
 }
 
 void CButtonEx::Draw(Gdiplus::Graphics& g) {
     const int frame = IsHover() ? kFrameHover : IsPressed() ? kFramePressed : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, Rect());
+    DrawFrameRemembered(g, FirstImage(), frame, Rect());
     DrawCaption(g, captionColor_);
 }
 
@@ -29,7 +28,7 @@ void CCheckButtonEx::Draw(Gdiplus::Graphics& g) {
     const int frame = (IsHover() && !noHoverFrame) ? kFrameHover
                       : checked_                   ? kFramePressed
                                                    : kFrameIdle;
-    DrawFrame(g, FirstImage(), frame, Rect());
+    DrawFrameRemembered(g, FirstImage(), frame, Rect());
     DrawCaption(g, checkCaptionColor_);
 }
 

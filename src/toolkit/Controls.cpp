@@ -3,6 +3,8 @@
 #include "toolkit/DialogBase.h"
 #include "toolkit/SkinDraw.h"
 
+#include <cmath>
+
 namespace velmora {
 
 CControls::CControls() = default;
@@ -80,6 +82,43 @@ void CControls::RepaintOwnArea() const {
 
 void CControls::MarkChanged() const {
     if (dialog_) dialog_->MarkDirty(PaintBounds());
+}
+
+void CControls::DrawTextRemembered(Gdiplus::Graphics& g, std::wstring_view text, float points,
+                                   uint32_t argb, const Gdiplus::RectF& layout, int horizontal,
+                                   int vertical, int formatFlags) const {
+    SkinFonts* fonts = Fonts();
+    auto draw = [&] {
+        DrawSkinText(g, fonts, text, points, ArgbValue(argb), layout,
+                     static_cast<Gdiplus::StringAlignment>(horizontal),
+                     static_cast<Gdiplus::StringAlignment>(vertical), formatFlags);
+    };
+    if (!dialog_ || text.empty()) {
+        draw();
+        return;
+    }
+    MemoKey& key = dialog_->ScratchKey();
+    key.Add('T').Add(points).Add(argb).Add(layout.X).Add(layout.Y).Add(layout.Width);
+    key.Add(layout.Height).Add(horizontal).Add(vertical).Add(formatFlags).Add(text);
+    // Text is clipped to its layout rectangle (no StringFormatFlagsNoClip here); one pixel of
+    // margin all round for the anti-aliased edge.
+    const RECT box{static_cast<LONG>(std::floor(layout.X)) - 1,
+                   static_cast<LONG>(std::floor(layout.Y)) - 1,
+                   static_cast<LONG>(std::ceil(layout.X + layout.Width)) + 1,
+                   static_cast<LONG>(std::ceil(layout.Y + layout.Height)) + 1};
+    dialog_->Memoized(g, box, key, draw);
+}
+
+void CControls::DrawFrameRemembered(Gdiplus::Graphics& g, Gdiplus::Bitmap* strip, int frame,
+                                    const RECT& r) const {
+    auto draw = [&] { DrawFrame(g, strip, frame, r); };
+    if (!dialog_ || !strip) {
+        draw();
+        return;
+    }
+    MemoKey& key = dialog_->ScratchKey();
+    key.Add('F').Add(strip).Add(frame).Add(r);
+    dialog_->Memoized(g, r, key, draw);
 }
 
 void CControls::LoadPictures(SkinPackReader& pack) {

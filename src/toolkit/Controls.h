@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 namespace Gdiplus {
 class Graphics;
 class Bitmap;
+class RectF;
 }  // namespace Gdiplus
 
 namespace velmora {
@@ -110,6 +112,14 @@ class CControls {
     void RepaintOwnArea() const;
     // This control looks different now: the next composition, whole or partial, redraws it.
     void MarkChanged() const;
+    // DrawSkinText and DrawFrame (SkinDraw.h) through the dialog's memo: on pixels they were
+    // drawn on before, what they gave then is copied instead of drawn again.
+    // Alignments are Gdiplus::StringAlignment values.
+    void DrawTextRemembered(Gdiplus::Graphics& g, std::wstring_view text, float points,
+                            uint32_t argb, const Gdiplus::RectF& layout, int horizontal,
+                            int vertical, int formatFlags = 0) const;
+    void DrawFrameRemembered(Gdiplus::Graphics& g, Gdiplus::Bitmap* strip, int frame,
+                             const RECT& r) const;
 
   private:
     SkinPicture first_;

@@ -12,6 +12,15 @@
 #include "win32/Handles.h"
 
 namespace velmora {
+namespace {
+double NowUs() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart) * 1e6 / double(frequency.QuadPart);
+}
+}  // namespace
+
 // Screen-compatible memory DC with a top-down 32-bit premultiplied DIB selected into it.
 class LayeredSurface {
   public:
@@ -101,6 +110,7 @@ bool CDialogBase::LoadSkin(std::wstring_view skinPackFile, bool redraw, bool rel
         for (CControls* c : controls_) c->ReleasePictures();
     }
     ForgetBackgroundPixels();
+    memo_.Clear();
     background_.Load(pack, backgroundName_);
     for (size_t i = 0; i < controls_.size(); ++i) controls_[i]->LoadPictures(pack);
     pack.Close();
@@ -116,6 +126,7 @@ void CDialogBase::AddControl(CControls* control) {
 void CDialogBase::RemoveControl(CControls* control) {
     if (control) StopControlTimers(*control);
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    memo_.Clear();  // its pictures go with it; their addresses may come back for others
 }
 
 void CDialogBase::StartControlTimer(CControls& control, UINT_PTR timerId, UINT periodMs) {
@@ -174,16 +185,29 @@ void CDialogBase::Compose(Gdiplus::Graphics& g) {
 
 void CDialogBase::DrawLayers(Gdiplus::Graphics& g, bool withBackground, const RECT* area) {
     if (withBackground) {
-        if (Gdiplus::Bitmap* bg = background_.Image())
+        if (!backgroundPixels_.empty()) {
+            // The decoded picture's own pixels, kept in place of it.
+            Gdiplus::Bitmap bg(backgroundWidth_, backgroundHeight_, backgroundWidth_ * 4,
+                               PixelFormat32bppPARGB,
+                               reinterpret_cast<BYTE*>(backgroundPixels_.data()));
+            DrawImagePart(g, &bg, 0, 0, 0, 0, backgroundWidth_, backgroundHeight_);
+        } else if (Gdiplus::Bitmap* bg = background_.Image()) {
             DrawImagePart(g, bg, 0, 0, 0, 0, static_cast<int>(bg->GetWidth()),
                           static_cast<int>(bg->GetHeight()));
+        }
     }
+    if (phases_) phases_->controlUs.assign(controls_.size(), 0.0);
     for (size_t i = 0; i < controls_.size(); ++i) {
         CControls* c = controls_[i];
         if (!c->IsShown()) continue;
         RECT bounds = c->PaintBounds(), overlap;
         if (area && !IntersectRect(&overlap, &bounds, area)) continue;
+        const double t0 = phases_ ? NowUs() : 0;
         c->Draw(g);
+        if (phases_) {
+            g.Flush(Gdiplus::FlushIntentionSync);
+            phases_->controlUs[i] = NowUs() - t0;
+        }
     }
 }
 
@@ -214,6 +238,8 @@ const std::vector<uint32_t>* CDialogBase::BackgroundPixels() {
         bg->UnlockBits(&data);
         backgroundWidth_ = w;
         backgroundHeight_ = h;
+        // The copy is the picture from now on; the decoded one would be a second copy all day.
+        background_.DropDecoded();
     }
     return backgroundPixels_.empty() ? nullptr : &backgroundPixels_;
 }
@@ -245,10 +271,10 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
     RECT wr;
     if (!GetWindowRect(hwnd_, &wr)) return false;
     const int w = RectWidth(wr), h = RectHeight(wr);
-    ScreenDc screen;
     if (!surface_ || surface_->Width() != w || surface_->Height() != h) {
         surface_.reset();
         frameValid_ = false;
+        ScreenDc screen;
         auto fresh = std::make_unique<LayeredSurface>(screen.Get(), w, h);
         if (!fresh->Ok()) return false;
         surface_ = std::move(fresh);
@@ -265,6 +291,8 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
     pendingDirty_ = RECT{0, 0, 0, 0};
 
     ++compositions_;
+    const double t0 = phases_ ? NowUs() : 0;
+    if (phases_) phases_->area = area;
     ClearArea(area);
     const std::vector<uint32_t>* background = BackgroundPixels();
     if (background) CopyBackground(*background, area);
@@ -275,22 +303,64 @@ bool CDialogBase::ComposeToScreen(const RECT* dirty) {
         if (g.GetLastStatus() != Gdiplus::Ok) return false;
         if (partial)
             g.SetClip(Gdiplus::Rect(area.left, area.top, RectWidth(area), RectHeight(area)));
+        if (phases_) phases_->prepareUs = NowUs() - t0;
+        if (memoOn_) {
+            composing_ = FrameView{reinterpret_cast<uint32_t*>(surface_->Bits()), w, h};
+            composingArea_ = area;
+        }
         DrawLayers(g, background == nullptr, partial ? &area : nullptr);
+        composing_ = FrameView{};
         g.Flush(Gdiplus::FlushIntentionSync);
     }
     frameValid_ = true;
 
-    POINT dst{wr.left, wr.top};
-    SIZE size{w, h};
+    const double pushStart = phases_ ? NowUs() : 0;
+    const bool pushed = Push(wr, partial ? &area : nullptr);
+    if (phases_) phases_->pushUs = NowUs() - pushStart;
+    return pushed;
+}
+
+bool CDialogBase::Push(const RECT& windowRect, const RECT* area) {
+    POINT dst{windowRect.left, windowRect.top};
+    SIZE size{RectWidth(windowRect), RectHeight(windowRect)};
     POINT src{0, 0};
-    if (partial) {
-        UPDATELAYEREDWINDOWINFO info{sizeof info,    screen.Get(), &dst, &size,
-                                     surface_->Dc(), &src,         0,    &blend_,
-                                     ULW_ALPHA,      &area};
-        if (UpdateLayeredWindowIndirect(hwnd_, &info)) return true;
+    // A window already where the last push left it is neither moved nor resized again: under
+    // wine a position or size, even an unchanged one, costs a move of the window on every push.
+    const bool placed = pushedOnce_ && EqualRect(&windowRect, &pushedWindowRect_);
+    UPDATELAYEREDWINDOWINFO info{sizeof info,
+                                 nullptr,
+                                 placed ? nullptr : &dst,
+                                 placed ? nullptr : &size,
+                                 surface_->Dc(),
+                                 &src,
+                                 0,
+                                 &blend_,
+                                 ULW_ALPHA,
+                                 area};
+    bool ok = UpdateLayeredWindowIndirect(hwnd_, &info) != FALSE;
+    if (!ok && area) {
+        info.prcDirty = nullptr;
+        ok = UpdateLayeredWindowIndirect(hwnd_, &info) != FALSE;
     }
-    return UpdateLayeredWindow(hwnd_, screen.Get(), &dst, &size, surface_->Dc(), &src, 0, &blend_,
-                               ULW_ALPHA) != FALSE;
+    if (ok) {
+        pushedOnce_ = true;
+        pushedWindowRect_ = windowRect;
+    }
+    return ok;
+}
+
+bool CDialogBase::MemoCovers(const RECT& box) const {
+    return composing_.pixels && box.left >= composingArea_.left && box.top >= composingArea_.top &&
+           box.right <= composingArea_.right && box.bottom <= composingArea_.bottom;
+}
+
+void CDialogBase::FlushForMemo(Gdiplus::Graphics& g) {
+    g.Flush(Gdiplus::FlushIntentionSync);
+}
+
+void CDialogBase::SetDrawMemo(bool on) {
+    memoOn_ = on;
+    if (!on) memo_.Clear();
 }
 
 void CDialogBase::RepaintNow() {
@@ -309,6 +379,11 @@ bool CDialogBase::ReadFrame(std::vector<uint32_t>& pixels, int& width, int& heig
     return true;
 }
 
+void CDialogBase::RepaintChanged() {
+    const RECT nothing{0, 0, 0, 0};
+    RepaintRect(nothing);
+}
+
 void CDialogBase::MarkDirty(const RECT& area) {
     // An empty rectangle takes no part in a union.
     UnionRect(&pendingDirty_, &pendingDirty_, &area);
@@ -317,6 +392,7 @@ void CDialogBase::MarkDirty(const RECT& area) {
 void CDialogBase::DropDecodedPictures() {
     background_.DropDecoded();
     ForgetBackgroundPixels();
+    memo_.Clear();
     for (CControls* c : controls_) c->DropDecodedPictures();
 }
 

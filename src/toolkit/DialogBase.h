@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "win32/GdiplusSession.h"
+#include "toolkit/PixelMemo.h"
 #include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPicture.h"
 
@@ -24,6 +25,14 @@ namespace velmora {
 
 class CControls;
 class LayeredSurface;
+
+// Where the time of one composition onto the window went, in microseconds (benchmarks).
+struct CompositionPhases {
+    double prepareUs = 0;           // the surface, clearing the area, the background's copy
+    std::vector<double> controlUs;  // each control of the list, in order; 0 when not drawn
+    double pushUs = 0;              // the layered window's update
+    RECT area{};                    // what was composed and pushed
+};
 
 class CDialogBase {
   public:
@@ -65,14 +74,33 @@ class CDialogBase {
     void RepaintRect(const RECT& area);
     // Remembers an area whose look changed without a repaint; the next composition covers it.
     void MarkDirty(const RECT& area);
+    // Recomposes and pushes the areas marked dirty at once (the whole window before the first
+    // composition); nothing at all when nothing was marked.
+    void RepaintChanged();
     // The frame last pushed to the layered window (premultiplied ARGB, top-down); false before
     // the first composition.
     bool ReadFrame(std::vector<uint32_t>& pixels, int& width, int& height) const;
     // Forgets the decoded pictures (they are decoded again when next drawn).
     void DropDecodedPictures();
     int CompositionCount() const { return compositions_; }
+    // When set, every composition onto the window records its phases there (null: none).
+    void SetPhaseRecorder(CompositionPhases* phases) { phases_ = phases; }
     // Fonts of this window's text, kept between compositions.
     SkinFonts& Fonts() { return fonts_; }
+
+    // Draws through `draw`, which changes pixels inside `box` only and depends on nothing but
+    // `key` and the pixels under it, or copies what it gave on these pixels before. Only while
+    // composing onto the window, and only for a box inside the composed area; else just draws.
+    template <typename Draw>
+    void Memoized(Gdiplus::Graphics& g, const RECT& box, const MemoKey& key, Draw&& draw);
+    // A key to fill for Memoized, reused between calls.
+    MemoKey& ScratchKey() {
+        scratchKey_.Clear();
+        return scratchKey_;
+    }
+    // Off: every composition draws everything (the comparisons of what the window shows).
+    void SetDrawMemo(bool on);
+    const PixelMemo& DrawMemo() const { return memo_; }
 
     // Routes one message to every control in list order (what the window procedure does).
     void RouteToControls(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -145,9 +173,24 @@ class CDialogBase {
     bool backgroundPressed_ = false;
     BLENDFUNCTION blend_{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     int compositions_ = 0;
+    CompositionPhases* phases_ = nullptr;
+
+    // Texts and picture frames as they came out on the pixels under them (about 1 MiB).
+    static constexpr size_t kMemoBudgetPixels = 256 * 1024;
+    bool MemoCovers(const RECT& box) const;
+    void FlushForMemo(Gdiplus::Graphics& g);
+    PixelMemo memo_{kMemoBudgetPixels};
+    MemoKey scratchKey_;
+    bool memoOn_ = true;
+    FrameView composing_{};  // the frame while a composition onto the window runs
+    RECT composingArea_{0, 0, 0, 0};
 
     // The composed frame of the layered window, kept between compositions.
     void ClearArea(const RECT& area);
+    // Hands the kept frame to the layered window: all of it, or only `area`.
+    bool Push(const RECT& windowRect, const RECT* area);
+    bool pushedOnce_ = false;
+    RECT pushedWindowRect_{0, 0, 0, 0};
     void CopyBackground(const std::vector<uint32_t>& pixels, const RECT& area);
     // The background (unless it is already in the frame) and the shown controls, in list
     // order; with `area`, only the controls whose paint bounds reach into it.
@@ -163,5 +206,19 @@ class CDialogBase {
     int backgroundHeight_ = 0;
     bool backgroundPixelsTried_ = false;
 };
+
+template <typename Draw>
+void CDialogBase::Memoized(Gdiplus::Graphics& g, const RECT& box, const MemoKey& key, Draw&& draw) {
+    if (!MemoCovers(box)) {
+        draw();
+        return;
+    }
+    // GDI+ may hold drawing back: the pixels are read only once everything before has landed.
+    FlushForMemo(g);
+    memo_.Run(composing_, MemoBox{box.left, box.top, box.right, box.bottom}, key.Bytes(), [&] {
+        draw();
+        FlushForMemo(g);
+    });
+}
 
 }  // namespace velmora

@@ -13,11 +13,25 @@ namespace {
 const uint32_t kTextColor = Argb(204, 255, 255, 255);
 }
 
+void CProgressbar::SetLabelRects(const std::array<FloatRect, 5>& rects) {
+    MarkChanged();  // where the old labels were
+    labelRects_ = rects;
+    MarkChanged();
+}
+
 void CProgressbar::SetRange(float minimum, float maximum) {
+    MarkChanged();
     minimum_ = minimum;
     maximum_ = maximum;
     value_ = minimum;
     labels_ = GaugeScaleLabels(minimum, maximum);
+    MarkChanged();
+}
+
+void CProgressbar::SetBarColor(uint32_t argb) {
+    if (argb == barColor_) return;
+    barColor_ = argb;
+    MarkChanged();
 }
 
 void CProgressbar::SetTitle(std::wstring_view title, int points) {
@@ -70,24 +84,23 @@ void CProgressbar::Draw(Gdiplus::Graphics& g) {
         Gdiplus::SolidBrush bar(ArgbValue(barColor_));
         g.FillRectangle(&bar, L, B - h, W, h);
     }
-    const Gdiplus::Color text = ArgbValue(kTextColor);
-    const auto center = Gdiplus::StringAlignmentCenter;
+    const int center = Gdiplus::StringAlignmentCenter;
     const float pts = float(fontPoints_);
 
     wchar_t value[64];
     std::swprintf(value, 64, L"%.0f", double(value_));
-    DrawSkinText(g, Fonts(), value, pts, text,
-                 Gdiplus::RectF(float(L - 10), float(B - h - 10), float(W + 20), 10.f), center,
-                 center);
+    DrawTextRemembered(g, value, pts, kTextColor,
+                       Gdiplus::RectF(float(L - 10), float(B - h - 10), float(W + 20), 10.f),
+                       center, center);
 
     const float titleX = TitleX();
-    DrawSkinText(g, Fonts(), title_, pts, text,
-                 Gdiplus::RectF(titleX, float(T - 30), float(W + 100), 20.f), center, center);
+    DrawTextRemembered(g, title_, pts, kTextColor,
+                       Gdiplus::RectF(titleX, float(T - 30), float(W + 100), 20.f), center, center);
 
     for (int i = 0; i < 5; ++i) {
         const FloatRect& r = labelRects_[i];
-        DrawSkinText(g, Fonts(), labels_[i], pts, text, Gdiplus::RectF(r.x, r.y, r.width, r.height),
-                     center, center);
+        DrawTextRemembered(g, labels_[i], pts, kTextColor,
+                           Gdiplus::RectF(r.x, r.y, r.width, r.height), center, center);
     }
 }
 

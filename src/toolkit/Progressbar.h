@@ -15,12 +15,13 @@ namespace velmora {
 
 class CProgressbar : public CControls {
   public:
-    void SetLabelRects(const std::array<FloatRect, 5>& rects) { labelRects_ = rects; }
-    // Stores the range, resets the value to the minimum and renews the labels (no repaint).
+    // None of these repaint; what they change is drawn by the next composition of the window or
+    // of any area.
+    void SetLabelRects(const std::array<FloatRect, 5>& rects);
+    // Stores the range, resets the value to the minimum and renews the labels.
     void SetRange(float minimum, float maximum);
-    // No repaint; a new value is drawn by the next composition of the window or of any area.
     void SetValue(float value);
-    void SetBarColor(uint32_t argb) { barColor_ = argb; }
+    void SetBarColor(uint32_t argb);
     // The title and the font size of all the gauge's text (points, DPI-adjusted).
     void SetTitle(std::wstring_view title, int points);
     // How far left of the bar the title starts: 70 pixels unless set (a gauge at the window's

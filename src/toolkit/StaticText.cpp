@@ -14,13 +14,13 @@ bool CStaticText::CreateText(CDialogBase* dialog, const RECT& rect, std::wstring
 
 void CStaticText::Draw(Gdiplus::Graphics& g) {
     if (Caption().empty()) return;
-    const Gdiplus::StringAlignment h = align_ == kNear  ? Gdiplus::StringAlignmentNear
-                                       : align_ == kFar ? Gdiplus::StringAlignmentFar
-                                                        : Gdiplus::StringAlignmentCenter;
-    DrawSkinText(g, Fonts(), Caption(), float(points_), ArgbValue(color_),
-                 Gdiplus::RectF(float(Rect().left), float(Rect().top), float(RectWidth(Rect())),
-                                float(RectHeight(Rect()))),
-                 h, Gdiplus::StringAlignmentCenter);
+    const int h = align_ == kNear  ? Gdiplus::StringAlignmentNear
+                  : align_ == kFar ? Gdiplus::StringAlignmentFar
+                                   : Gdiplus::StringAlignmentCenter;
+    DrawTextRemembered(g, Caption(), float(points_), color_,
+                       Gdiplus::RectF(float(Rect().left), float(Rect().top),
+                                      float(RectWidth(Rect())), float(RectHeight(Rect()))),
+                       h, Gdiplus::StringAlignmentCenter);
 }
 
 }  // namespace velmora

@@ -16,6 +16,7 @@
 #include "toolkit/Radio.h"
 #include "toolkit/SpinButton.h"
 #include "toolkit/StaticEx.h"
+#include "toolkit/StaticText.h"
 #include "toolkit/SuperSliders.h"
 #include "toolkit/ToolWindow.h"
 #include "win32/Handles.h"
@@ -554,8 +555,10 @@ TEST_F(Toolkit, ControlsSharingATimerIdEachTickAtTheirOwnRate) {
     dlg->TakeCommands();
 }
 
-// An animation frame recomposes only its own area plus what changed meanwhile; the frame on
-// the screen must still be exactly what a whole composition gives.
+// An animation frame recomposes only its own area plus what changed meanwhile, and texts and
+// picture frames come from the memo of what they gave on the same pixels before; the frame on
+// the screen must still be exactly what a whole composition gives, and that exactly what drawing
+// everything afresh (no memo) gives.
 TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
     CAnimation eye;
     // Below the gauge: the recomposed area (a bounding box) must not reach above the gauge.
@@ -571,6 +574,11 @@ TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
     gauge.SetLabelRects(labels);
     gauge.SetBarColor(0xFF3080F0);
     gauge.SetTitle(L"GPU load,%", 7);
+    CStaticText text;  // overlaps the gauge's labels: its memo sees them under it
+    text.CreateText(dlg.get(), RECT{225, 150, 330, 170}, L"1500 MHz", 3021, 0xC8C8C8C8,
+                    CStaticText::kCenter, 9);
+    CButtonEx captioned;
+    captioned.Create(dlg.get(), RECT{50, 100, 90, 120}, L"btn.png", L"Go", 3022);
     Load();
     dlg->RepaintNow();
 
@@ -591,21 +599,37 @@ TEST_F(Toolkit, PartialRepaintsLeaveTheFrameAWholeCompositionGives) {
         {"a value above the range", [&] { gauge.SetValue(130); }},
         {"and back into it", [&] { gauge.SetValue(40); }},
         {"a new title", [&] { gauge.SetTitle(L"Fan Speed,%", 7); }},
+        {"a new range and its labels", [&] { gauge.SetRange(0, 2500); }},
+        {"a new bar colour", [&] { gauge.SetBarColor(0xFEFF0000); }},
+        {"a new caption", [&] { text.SetCaption(L"1625 MHz"); }},
+        {"and the old one again", [&] { text.SetCaption(L"1500 MHz"); }},
+        {"a hovered button", [&] { dlg->Move(60, 110); }},
+        {"and left again", [&] { dlg->Move(5, 5); }},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        const int before = dlg->CompositionCount();
         step.change();
+        const int before = dlg->CompositionCount();
         dlg->TickControl(eye, CAnimation::kTimerId);  // partial
         EXPECT_EQ(dlg->CompositionCount(), before + 1);
         const std::vector<uint32_t> partial = frame();
         dlg->RepaintNow();  // whole
         const std::vector<uint32_t> whole = frame();
+        dlg->SetDrawMemo(false);
+        dlg->RepaintNow();  // whole, everything drawn afresh
+        const std::vector<uint32_t> afresh = frame();
+        dlg->SetDrawMemo(true);
         ASSERT_EQ(partial.size(), whole.size());
-        size_t differing = 0;
-        for (size_t i = 0; i < whole.size(); ++i) differing += partial[i] != whole[i];
+        ASSERT_EQ(afresh.size(), whole.size());
+        size_t differing = 0, differingAfresh = 0;
+        for (size_t i = 0; i < whole.size(); ++i) {
+            differing += partial[i] != whole[i];
+            differingAfresh += afresh[i] != whole[i];
+        }
         EXPECT_EQ(differing, 0u);
+        EXPECT_EQ(differingAfresh, 0u);
     }
+    EXPECT_GT(dlg->DrawMemo().Hits(), 0u);
     dlg->TakeCommands();
     eye.StopTimer(CAnimation::kTimerId);
 }
