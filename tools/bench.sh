@@ -35,7 +35,8 @@ phase() {  # the median of a line of one breakdown block of refresh_bench
   awk -v block="$1" -v line="$2" '/^-- /{inside = index($0, block) > 0}
     inside && index($0, line) {print $(NF-1); exit}' "$log/refresh"
 }
-read -r _ _ idle _ ratio _ rss _ empty_rss _ floor _ floor_ratio < <(grep '^FIGURES' "$log/idle")
+read -r _ _ idle _ ratio _ rss _ empty_rss _ floor _ floor_ratio _ libs_rss \
+  < <(grep '^FIGURES' "$log/idle")
 ms() { awk -v us="$1" 'BEGIN {printf "%.2f ms", us / 1000}'; }
 echo
 printf '%-58s %-12s %s\n' "figure" "now" "goal"
@@ -53,4 +54,6 @@ printf '%-58s %-12s %s\n' "idle ratio to the empty window with the same timers" 
 printf '%-58s %-12s %s\n' "  floor's ratio to the empty window" "$floor_ratio x" "-"
 printf '%-58s %-12s %s\n' "resident memory after start (empty window $empty_rss MiB)" \
   "$rss MiB" "<= 30 MiB"
+printf '%-58s %-12s %s\n' "  floor: that window with GDI+, MSXML 3, common controls" \
+  "$libs_rss MiB" "-"
 grep '^screens of' "$log/refresh" | sed 's/^/what the window shows, memo against drawing afresh: /'

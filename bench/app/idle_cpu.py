@@ -95,11 +95,14 @@ def main():
                         args.seconds)
         floor = measure("eye pushes only", [os.path.abspath(args.yardstick), "push"], work,
                         args.seconds)
+        libs = measure("eye pushes, program's libraries loaded",
+                       [os.path.abspath(args.yardstick), "libs"], work, args.seconds)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     report(velmora)
     report(empty)
     report(floor)
+    report(libs)
     base = max(empty["cpu"], 1.0 / TICKS)
     print("ratio (process CPU)            %.1f x" % (velmora["cpu"] / base))
     print("ratio (process + wineserver)   %.1f x" % ((velmora["cpu"] + velmora["server"]) /
@@ -107,8 +110,9 @@ def main():
     print("ratio to the eye pushes alone  %.1f x" % (velmora["cpu"] / max(floor["cpu"], base)))
     # One line for tools/bench.sh's table.
     print("FIGURES idle_pct %.2f ratio %.1f rss %.1f empty_rss %.1f floor_pct %.2f floor_ratio %.1f"
+          " libs_rss %.1f"
           % (100 * velmora["cpu"] / velmora["wall"], velmora["cpu"] / base, velmora["rss"],
-             empty["rss"], 100 * floor["cpu"] / floor["wall"], floor["cpu"] / base))
+             empty["rss"], 100 * floor["cpu"] / floor["wall"], floor["cpu"] / base, libs["rss"]))
 
 
 if __name__ == "__main__":

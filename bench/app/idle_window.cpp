@@ -4,11 +4,19 @@
 //   idle_window push     a per-pixel-alpha layered window that, on every eye tick, changes the
 //                        eye's area and pushes that area, and nothing else: the floor that the
 //                        push of a layered window under wine sets for the main window's idle cost.
+//   idle_window libs     the same pushing window with the platform libraries the program stands
+//                        on loaded and started (common controls, GDI+ with its PNG decoder,
+//                        COM with an MSXML 3 document): the memory floor under wine.
 #include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
 
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+
+#include <shlwapi.h>
 
 namespace {
 
@@ -77,8 +85,37 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+// What Velmora itself loads before its window shows: kept alive for the whole run.
+void LoadProgramLibraries() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
+    InitCommonControlsEx(&icc);
+    static ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+    // A 1x1 PNG through GDI+, so its decoder is loaded as the skin pictures load it.
+    static const unsigned char kPng[] = {
+        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+        0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F,
+        0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0x60,
+        0x00, 0x02, 0x00, 0x00, 0x05, 0x00, 0x01, 0xE9, 0xFA, 0xDC, 0xD8, 0x00, 0x00, 0x00, 0x00,
+        0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    if (IStream* stream = SHCreateMemStream(kPng, sizeof kPng)) {
+        delete Gdiplus::Bitmap::FromStream(stream);
+        stream->Release();
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // MSXML 3's DOM document, as the settings file is read.
+    static const CLSID kDomDocument30 = {
+        0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+    static IUnknown* document = nullptr;
+    CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                     reinterpret_cast<void**>(&document));
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
-    const bool push = args && std::wcscmp(args, L"push") == 0;
+    const bool libs = args && std::wcscmp(args, L"libs") == 0;
+    const bool push = libs || (args && std::wcscmp(args, L"push") == 0);
+    if (libs) LoadProgramLibraries();
     WNDCLASSW wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
