@@ -12,21 +12,6 @@ constexpr wchar_t kApplyQuestion[] = L"You sure you want to apply the settings?"
 constexpr BYTE kArrowsStepOnly = 0;
 constexpr BYTE kArrowsWithSteps = 1;
 
-void ShowSlider(CSuperSliders& slider, const SliderState& state, bool enabled) {
-    slider.SetRange(state.minimum, state.maximum);
-    slider.SetPos(state.value);
-    slider.Enable(enabled);
-}
-
-SliderState StateOf(const CSuperSliders& slider, bool enabled) {
-    SliderState s;
-    s.minimum = slider.Minimum();
-    s.maximum = slider.Maximum();
-    s.value = slider.GetPos();
-    s.enabled = enabled;
-    return s;
-}
-
 // A check button without peers keeps its check on SetCheck(false); its own click toggles it,
 // so that is how it is cleared.
 void SetSingleCheck(CCheckButtonEx& button, bool on) {

@@ -12,21 +12,6 @@ constexpr wchar_t kOverVoltageWarning[] =
     L"not covered under any Tessarin product warranty and may not be covered by your graphics "
     L"card or system manufacturer's warranty.";
 
-void ShowSlider(CSuperSliders& slider, const SliderState& state, bool enabled) {
-    slider.SetRange(state.minimum, state.maximum);
-    slider.SetPos(state.value);
-    slider.Enable(enabled);
-}
-
-SliderState StateOf(const CSuperSliders& slider, bool enabled) {
-    SliderState s;
-    s.minimum = slider.Minimum();
-    s.maximum = slider.Maximum();
-    s.value = slider.GetPos();
-    s.enabled = enabled;
-    return s;
-}
-
 }  // namespace
 
 CVoltageSetDlg::CVoltageSetDlg(std::wstring_view skinPackFile, HWND clockWindow, TuningCard& card,
