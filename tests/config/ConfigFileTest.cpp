@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "HostFiles.h"
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -20,27 +22,11 @@ struct ConfigFileTestAccess {
 
 namespace {
 
-// A source-tree path as wine sees it.
-std::wstring HostPath(const char* unixPath) {
-    std::wstring out = L"Z:";
-    for (const char* p = unixPath; *p; ++p) out += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return out;
-}
+using velmora::testing_files::HostPath;
+using velmora::testing_files::ReadAll;
 
 std::wstring Fixture(const wchar_t* name) {
     return HostPath(VELMORA_CONFIG_FIXTURES) + L"\\" + name;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::string out;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(h);
-    return out;
 }
 
 void WriteAll(const std::wstring& path, const std::string& bytes) {

@@ -5,28 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "../config/HostFiles.h"
+
 #include <string>
 
 namespace velmora {
 namespace {
 
-std::wstring HostPath(const char* unixPath) {
-    std::wstring out = L"Z:";
-    for (const char* p = unixPath; *p; ++p) out += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return out;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::string out;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(h);
-    return out;
-}
+using velmora::testing_files::HostPath;
+using velmora::testing_files::ReadAll;
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
