@@ -16,8 +16,6 @@
 namespace velmora {
 namespace {
 
-constexpr wchar_t kMissingSkinText[] =
-    L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kTrayTip[] = L"Velmora beta3";
 // The customise warning comes in three pieces: the first is a sentence of its own, the other two
 // one sentence split in the middle.

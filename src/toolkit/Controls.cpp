@@ -44,6 +44,12 @@ void CControls::SetCaption(std::wstring_view caption) {
     RepaintWindow();
 }
 
+void CControls::SetCaptionQuietly(std::wstring_view caption) {
+    if (caption_ == caption) return;
+    caption_ = caption;
+    MarkChanged();
+}
+
 void CControls::StartTimer(UINT_PTR timerId, UINT periodMs) {
     if (dialog_) dialog_->StartControlTimer(*this, timerId, periodMs);
 }

@@ -44,6 +44,9 @@ class CControls {
 
     void ShowControl(int showState);
     void SetCaption(std::wstring_view caption);
+    // Changes the caption without a repaint of its own: the area is marked, and the owner's next
+    // composition shows it (a window that changes many controls at once composes them once).
+    void SetCaptionQuietly(std::wstring_view caption);
     // This control's own timers, by the ids of the window's protocol: two controls using the
     // same id on one window, or the window using it itself, never tick one another.
     void StartTimer(UINT_PTR timerId, UINT periodMs);

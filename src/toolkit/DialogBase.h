@@ -26,6 +26,10 @@ namespace velmora {
 class CControls;
 class LayeredSurface;
 
+// What every skinned window says (caption "Error") when its skin pack cannot be loaded.
+inline constexpr wchar_t kMissingSkinText[] =
+    L"Missing an essential boot files, please get a new installer!";
+
 // Where the time of one composition onto the window went, in microseconds (benchmarks).
 struct CompositionPhases {
     double prepareUs = 0;           // the surface, clearing the area, the background's copy

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "win32/GdiplusIncludes.h"
 
 namespace velmora {
 
@@ -21,8 +22,14 @@ class CRadio : public CControls {
     void OnCreate() override;
     void Draw(Gdiplus::Graphics& g) override;
     void OnLButtonUp(UINT flags, int x, int y) override;
+    // The caption, right of the picture, is part of what the radio draws.
+    RECT PaintBounds() const override;
 
   private:
+    Gdiplus::RectF CaptionLayout(Gdiplus::Graphics& g);
+    std::wstring captionMeasured_;
+    BYTE measuredPoints_ = 0;
+    Gdiplus::RectF captionLayout_;
     bool AnyPeerChecked() const;
     void SetCheckQuiet(bool check);
 

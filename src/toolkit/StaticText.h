@@ -14,6 +14,12 @@ class CStaticText : public CControls {
                     uint32_t argb, int align, int points);
     void SetTextColor(uint32_t argb) { color_ = argb; }
     void Draw(Gdiplus::Graphics& g) override;
+    // Anti-aliased glyphs may touch one pixel beyond the rectangle (a tall font in a short box).
+    RECT PaintBounds() const override {
+        RECT r = Rect();
+        InflateRect(&r, 1, 1);
+        return r;
+    }
 
   private:
     uint32_t color_ = 0x96969696;  // (150, 150, 150, 150)

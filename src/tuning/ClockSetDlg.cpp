@@ -6,8 +6,6 @@
 namespace velmora {
 namespace {
 
-constexpr wchar_t kMissingSkinText[] =
-    L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kApplyQuestion[] = L"You sure you want to apply the settings?";
 constexpr BYTE kArrowsStepOnly = 0;
 constexpr BYTE kArrowsWithSteps = 1;
@@ -79,8 +77,10 @@ BOOL CClockSetDlg::OnInitDialog() {
 
     if (!LoadSkin(SkinPackFile(), false, false)) {
         MessageBoxW(Hwnd(), kMissingSkinText, L"Error", MB_OK);
-        // The main window ends this window and forgets it.
-        Owner().ToolWindowClosed(*this);
+        // Posted: the main window hosts this window only once creation has returned (told now,
+        // it would not know the window yet and keep it). The close then reaches it through the
+        // owner like any other.
+        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
         return FALSE;
     }
 

@@ -5,8 +5,6 @@
 namespace velmora {
 namespace {
 
-constexpr wchar_t kMissingSkinText[] =
-    L"Missing an essential boot files, please get a new installer!";
 constexpr wchar_t kOverVoltageWarning[] =
     L"Enabling this function may cause unpredictable damages to your graphics card. And they are "
     L"not covered under any Tessarin product warranty and may not be covered by your graphics "
