@@ -9,6 +9,7 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
+#include "monitoring/MonitorDlg.h"
 #include "tuning/ClockProfileConfig.h"
 #include "tuning/ClockSetDlg.h"
 #include "tuning/FanCurveConfig.h"
@@ -33,6 +34,11 @@ constexpr int kLeftGaugeTitleLead = 25;
 constexpr float kLeftLabelX = 74;
 constexpr float kRightLabelX = 372;
 constexpr float kLabelY[5] = {319, 255, 192, 132, 69};
+
+GraphColors GraphColorsOf(SkinKind kind) {
+    const SkinColors& c = ColorsOf(kind);
+    return GraphColors{c.graphMin, c.graphMax, c.graphFill};
+}
 
 HICON LoadSizedIcon(int resourceId, int metricX, int metricY) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
@@ -219,6 +225,7 @@ void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
     rightGauge_.SetBarColor(ColorsOf(kind).gaugeBar);
     if (LoadSkin(packFile, true, true)) SetSkinPackFile(packFile);
     if (CClockSetDlg* clock = ClockWindow()) clock->ApplySkin(packFile, ColorsOf(kind).clockText);
+    if (CMonitorDlg* monitor = MonitorWindow()) monitor->ApplySkin(packFile, GraphColorsOf(kind));
 }
 
 // ---- notification area ---------------------------------------------------------------------
@@ -337,6 +344,26 @@ void CVelmoraDlg::OpenClockWindow() {
     RepaintNow();
 }
 
+CMonitorDlg* CVelmoraDlg::MonitorWindow() const {
+    return static_cast<CMonitorDlg*>(toolWindows.Get(ToolWindowHost::kMonitor));
+}
+
+void CVelmoraDlg::OpenMonitorWindow() {
+    if (CMonitorDlg* open = MonitorWindow()) {
+        ShowWindow(open->Hwnd(), SW_SHOW);
+        return;
+    }
+    // The graphs take their colours from the skin the window opens with.
+    const GraphColors colors = GraphColorsOf(SkinKindOfPack(SkinPackFile()));
+    auto monitor =
+        std::make_unique<CMonitorDlg>(SkinPackFile(), Hwnd(), toolWindows, g_nvidiaGpu, colors);
+    if (!monitor->CreateModeless() || !monitor->Hwnd()) return;
+    HWND w = monitor->Hwnd();
+    toolWindows.Host(ToolWindowHost::kMonitor, std::move(monitor));
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+}
+
 void CVelmoraDlg::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
@@ -385,6 +412,9 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             break;
         case kIdCustomise:
             OpenClockWindow();
+            break;
+        case kIdMonitor:
+            OpenMonitorWindow();
             break;
         case kIdEye:
             // Every eye frame repaints the window anyway.

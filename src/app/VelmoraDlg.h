@@ -23,6 +23,7 @@
 namespace velmora {
 
 class CClockSetDlg;
+class CMonitorDlg;
 
 class CVelmoraDlg : public CDialogBase {
   public:
@@ -125,7 +126,14 @@ class CVelmoraDlg : public CDialogBase {
     // The customise button: the clock settings window, after the warning when it is new.
     void OpenClockWindow();
     CClockSetDlg* ClockWindow() const;
+    // The monitoring button: the window, opened when it is not.
+    void OpenMonitorWindow();
 
+  public:
+    // The open monitoring window, or null (the settings window hands it new settings).
+    CMonitorDlg* MonitorWindow() const;
+
+  private:
     CAnimation eye_;
     CButtonEx close_;
     CButtonEx minimise_;

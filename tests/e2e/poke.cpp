@@ -58,6 +58,8 @@ void PrintRect(HWND w) {
 // Waits up to five seconds for a message box with this caption; prints its text and answers
 // it ("yes", "no", "ok") or, with "text", leaves it open.
 int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
+    // "tip": the program's Chinese caption, spelled here so no command line has to carry it.
+    if (std::wcscmp(caption, L"tip") == 0) caption = L"\u63D0\u793A";
     HWND box = nullptr;
     for (int i = 0; i < 50 && !box; ++i) {
         box = FindWindowW(L"#32770", caption);
@@ -69,7 +71,10 @@ int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
     }
     wchar_t text[1024] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    std::wprintf(L"%ls\n", text);
+    // As UTF-8, so texts beyond the console's code page reach the test as they are.
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s\n", utf8);
     int id = 0;
     if (std::wcscmp(answer, L"yes") == 0) id = IDYES;
     if (std::wcscmp(answer, L"no") == 0) id = IDNO;
@@ -85,8 +90,9 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
-        "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|voltage-rect|"
-        "move X Y|iconic|msgbox CAPTION yes|no|ok|text\n");
+        "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|tool-rect-any|"
+        "voltage-rect|"
+        "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text\n");
     return 2;
 }
 
@@ -143,8 +149,10 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         GetWindowRect(w, &r);
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    } else if (std::wcscmp(verb, L"tool-rect") == 0 || std::wcscmp(verb, L"voltage-rect") == 0) {
-        HWND tool = FindOwnedWindow(w);
+    } else if (std::wcscmp(verb, L"tool-rect") == 0 || std::wcscmp(verb, L"voltage-rect") == 0 ||
+               std::wcscmp(verb, L"tool-rect-any") == 0) {
+        // tool-rect-any: shown or not (a window that never composed a frame still exists).
+        HWND tool = FindOwnedWindow(w, std::wcscmp(verb, L"tool-rect-any") != 0);
         if (tool && std::wcscmp(verb, L"voltage-rect") == 0) tool = FindOwnedWindow(tool);
         if (!tool) {
             std::printf("none\n");
