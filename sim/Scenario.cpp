@@ -233,6 +233,8 @@ bool ApplyGpuKey(GpuSpec& g, const std::string& key, std::string_view value) {
          }},
         {"seed", [](GpuSpec& g, std::string_view v) { return ParseU32(v, g.seed); }},
         {"led", [](GpuSpec& g, std::string_view v) { return ParseBool(v, g.ledController); }},
+        {"name_readable",
+         [](GpuSpec& g, std::string_view v) { return ParseBool(v, g.nameReadable); }},
     };
     auto it = kKeys.find(key);
     return it != kKeys.end() && it->second(g, value);
@@ -273,7 +275,8 @@ bool IsGpuKey(const std::string& key) {
                                            "temperature",
                                            "load",
                                            "seed",
-                                           "led"};
+                                           "led",
+                                           "name_readable"};
     return std::find(std::begin(kGpuKeys), std::end(kGpuKeys), key) != std::end(kGpuKeys);
 }
 
@@ -343,6 +346,7 @@ const std::vector<std::string>& EntryNames() {
         "GPU_ThermalPoliciesGetInfo",
         "I2CWriteEx",
         "GPU_ResetPrepare",
+        "GPU_GetMemoryInfo",
     };
     return kNames;
 }

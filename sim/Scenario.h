@@ -15,6 +15,8 @@ enum class LoadKind { Game, Idle, Fixed };
 
 struct GpuSpec {
     std::string name = "GeForce GTX 1060 6GB";
+    // False: the name query answers an error for this card.
+    bool nameReadable = true;
     uint32_t deviceId = 0x1C03;  // PCI device id; the vendor id is always NVIDIA's 0x10DE
     uint32_t subSystemId = 0x37331462;
     uint32_t revisionId = 0xA1;

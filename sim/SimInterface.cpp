@@ -58,6 +58,7 @@ NvapiEntries MakeEntries() {
     Route<&Simulator::EnumNvidiaDisplayHandle>(e.enumNvidiaDisplayHandle);
     Route<&Simulator::GetAssociatedDisplayOutputId>(e.getAssociatedDisplayOutputId);
     Route<&Simulator::GetDisplayDriverMemoryInfo>(e.getDisplayDriverMemoryInfo);
+    Route<&Simulator::GpuGetMemoryInfo>(e.gpuGetMemoryInfo);
     Route<&Simulator::GetDisplayDriverVersion>(e.getDisplayDriverVersion);
     Route<&Simulator::SysGetChipSetInfo>(e.sysGetChipSetInfo);
     Route<&Simulator::GetFullName>(e.gpuGetFullName);

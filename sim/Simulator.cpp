@@ -208,12 +208,25 @@ int32_t Simulator::GetDisplayDriverMemoryInfo(NvDisplay display, NvMemoryInfoV3*
     if (info == nullptr) return OrInvalid(Gate("GetDisplayDriverMemoryInfo"));
     if (int32_t st = Gate("GetDisplayDriverMemoryInfo", info->version); st != kNvStatusOk)
         return st;
-    bool v3 = info->version == kNvMemoryInfoVer3 && !scenario_.olderDriver;
-    if (!v3 && info->version != kNvMemoryInfoVer1) return kNvStatusIncompatibleVersion;
     size_t d = 0;
     if (int32_t st = ResolveDisplay(display, &d); st != kNvStatusOk) return st;
     if (gpus_.empty()) return kNvStatusDeviceNotFound;
-    const GpuModel& g = gpus_[0];  // every display hangs off the first card
+    return FillMemoryInfo(gpus_[0], info);  // every display hangs off the first card
+}
+
+int32_t Simulator::GpuGetMemoryInfo(NvPhysicalGpu gpu, NvMemoryInfoV3* info) {
+    size_t i = 0;
+    if (int32_t st = GateGpu("GPU_GetMemoryInfo", gpu, &i, info ? info->version : 0);
+        st != kNvStatusOk) {
+        return st;
+    }
+    if (info == nullptr) return kNvStatusInvalidArgument;
+    return FillMemoryInfo(gpus_[i], info);
+}
+
+int32_t Simulator::FillMemoryInfo(const GpuModel& g, NvMemoryInfoV3* info) const {
+    const bool v3 = info->version == kNvMemoryInfoVer3 && !scenario_.olderDriver;
+    if (!v3 && info->version != kNvMemoryInfoVer1) return kNvStatusIncompatibleVersion;
     NvMemoryInfoV3 r{};
     r.version = info->version;
     r.dedicatedVideoMemoryKB = g.gpuSpec().memoryMB * 1024u;
@@ -267,6 +280,7 @@ int32_t Simulator::GetFullName(NvPhysicalGpu gpu, char* name) {
     size_t i = 0;
     if (int32_t st = GateGpu("GPU_GetFullName", gpu, &i); st != kNvStatusOk) return st;
     if (name == nullptr) return kNvStatusInvalidArgument;
+    if (!gpus_[i].gpuSpec().nameReadable) return kNvStatusError;
     CopyString(name, gpus_[i].gpuSpec().name);
     return kNvStatusOk;
 }

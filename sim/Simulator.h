@@ -57,6 +57,7 @@ class Simulator {
     int32_t EnumNvidiaDisplayHandle(uint32_t index, nvapi::NvDisplay* display);
     int32_t GetAssociatedDisplayOutputId(nvapi::NvDisplay display, uint32_t* outputId);
     int32_t GetDisplayDriverMemoryInfo(nvapi::NvDisplay display, nvapi::NvMemoryInfoV3* info);
+    int32_t GpuGetMemoryInfo(nvapi::NvPhysicalGpu gpu, nvapi::NvMemoryInfoV3* info);
     int32_t GetDisplayDriverVersion(nvapi::NvDisplay display, nvapi::NvDisplayDriverVersion* info);
     int32_t SysGetChipSetInfo(nvapi::NvChipsetInfoV4* info);
     int32_t GetFullName(nvapi::NvPhysicalGpu gpu, char* name);
@@ -101,6 +102,8 @@ class Simulator {
     int32_t GateGpu(std::string_view entry, nvapi::NvPhysicalGpu gpu, size_t* index,
                     uint32_t version = 0) const;
     int32_t ResolveDisplay(nvapi::NvDisplay display, size_t* index) const;
+    // One card's memory record, in the version the caller asked for (1 or 3).
+    int32_t FillMemoryInfo(const GpuModel& g, nvapi::NvMemoryInfoV3* info) const;
     int32_t I2cTransfer(size_t gpu, const nvapi::NvI2cInfoV3* info);
     void Changed() { ++setOperations_; }
 

@@ -10,6 +10,8 @@
 #include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
 #include "monitoring/MonitorDlg.h"
+#include "settings/SettingsWindow.h"
+#include "settings/UpdateCheck.h"
 #include "tuning/ClockProfileConfig.h"
 #include "tuning/ClockSetDlg.h"
 #include "tuning/FanCurveConfig.h"
@@ -76,6 +78,31 @@ int CVelmoraDlg::ClockWindowHost::GetFanMode() {
     return ClockSettingsFile().GetFanMode(owner_.fan_.fanControlState);
 }
 
+// ---- the settings window's view of the main window ---------------------------------------
+
+void CVelmoraDlg::SettingsWindowHost::SetGaugeSources(int left, int right) {
+    owner_.leftSource = left;
+    owner_.rightSource = right;
+    for (const bool side : {true, false}) {
+        const int source = side ? left : right;
+        owner_.SetGaugeRange(side, source);
+        owner_.RefreshGauge(side, source);
+    }
+    owner_.RepaintNow();
+}
+
+bool CVelmoraDlg::SettingsWindowHost::SetScreenshotHotkey(UINT virtualKey, UINT storedModifiers) {
+    // The old combination goes first: it would otherwise stay registered beside the new one.
+    UnregisterScreenshotHotkey(owner_.Hwnd());
+    if (virtualKey == 0 && storedModifiers == 0) return true;
+    return RegisterScreenshotHotkey(owner_.Hwnd(), virtualKey, storedModifiers);
+}
+
+void CVelmoraDlg::SettingsWindowHost::RequestExit() {
+    // Posted: the settings window's modal loop ends first, then the ordinary close runs.
+    PostMessageW(owner_.Hwnd(), WM_CLOSE, 0, 0);
+}
+
 // ---- construction ----------------------------------------------------------------------------
 
 CVelmoraDlg::CVelmoraDlg(std::wstring_view skinPackFile, std::wstring_view backgroundName,
@@ -139,6 +166,7 @@ BOOL CVelmoraDlg::OnInitDialog() {
         return TRUE;
     }
     RefreshBothGauges();
+    StartScheduledUpdateCheck(w);
 
     const int left = GetSystemMetrics(SM_CXSCREEN) / 2 - 237;
     const int top = GetSystemMetrics(SM_CYSCREEN) / 2 - 220;
@@ -226,6 +254,7 @@ void CVelmoraDlg::ApplySkin(const std::wstring& packFile) {
     if (LoadSkin(packFile, true, true)) SetSkinPackFile(packFile);
     if (CClockSetDlg* clock = ClockWindow()) clock->ApplySkin(packFile, ColorsOf(kind).clockText);
     if (CMonitorDlg* monitor = MonitorWindow()) monitor->ApplySkin(packFile, GraphColorsOf(kind));
+    if (CGpuInfoDlg* info = GpuInfoWindow()) info->ApplySkin(packFile);
 }
 
 // ---- notification area ---------------------------------------------------------------------
@@ -344,6 +373,32 @@ void CVelmoraDlg::OpenClockWindow() {
     RepaintNow();
 }
 
+CGpuInfoDlg* CVelmoraDlg::GpuInfoWindow() const {
+    return static_cast<CGpuInfoDlg*>(toolWindows.Get(ToolWindowHost::kGpuInfo));
+}
+
+void CVelmoraDlg::OpenGpuInfoWindow() {
+    if (GpuInfoWindow()) return;
+    auto info = std::make_unique<CGpuInfoDlg>(SkinPackFile(), Hwnd(), toolWindows, g_nvidiaGpu,
+                                              gpuChoice_);
+    if (!info->CreateModeless() || !info->Hwnd()) return;
+    HWND w = info->Hwnd();
+    toolWindows.Host(ToolWindowHost::kGpuInfo, std::move(info));
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+}
+
+void CVelmoraDlg::ChooseGpu(int32_t index) {
+    if (index == g_nvidiaGpu.selectedIndex() || !g_nvidiaGpu.SelectGpu(index)) return;
+    // The fans this run fixed go back first, whichever GPU they belong to; the curve then reads
+    // the new GPU's cooler and drives it from its next tick.
+    fan_.SelectedGpuChanged();
+    if (CClockSetDlg* clock = ClockWindow()) clock->GpuChanged();
+    if (CMonitorDlg* monitor = MonitorWindow()) monitor->GpuChanged();
+    RefreshBothGauges();
+    RepaintChanged();
+}
+
 CMonitorDlg* CVelmoraDlg::MonitorWindow() const {
     return static_cast<CMonitorDlg*>(toolWindows.Get(ToolWindowHost::kMonitor));
 }
@@ -362,6 +417,17 @@ void CVelmoraDlg::OpenMonitorWindow() {
     toolWindows.Host(ToolWindowHost::kMonitor, std::move(monitor));
     ShowWindow(w, SW_SHOW);
     SetForegroundWindow(w);
+}
+
+void CVelmoraDlg::OpenSettingsWindow() {
+    CClockSetDlg* clock = ClockWindow();
+    if (clock) EnableWindow(clock->Hwnd(), FALSE);
+    EnableWindow(Hwnd(), FALSE);
+    RunSettingsWindow(settingsHost_);
+    EnableWindow(Hwnd(), TRUE);
+    // The clock window may have closed meanwhile (never while the settings run, but be sure).
+    if ((clock = ClockWindow())) EnableWindow(clock->Hwnd(), TRUE);
+    SetForegroundWindow(Hwnd());
 }
 
 void CVelmoraDlg::Shutdown() {
@@ -415,6 +481,12 @@ void CVelmoraDlg::OnCommand(WORD id, WORD code) {
             break;
         case kIdMonitor:
             OpenMonitorWindow();
+            break;
+        case kIdSettings:
+            OpenSettingsWindow();
+            break;
+        case kIdGpuInfo:
+            OpenGpuInfoWindow();
             break;
         case kIdEye:
             // Every eye frame repaints the window anyway.

@@ -13,6 +13,8 @@
 #include "app/GpuFanDevice.h"
 #include "app/SkinStyle.h"
 #include "app/ToolWindowHost.h"
+#include "info/GpuInfoDlg.h"
+#include "settings/SettingsHost.h"
 #include "toolkit/Animation.h"
 #include "toolkit/ButtonEx.h"
 #include "toolkit/DialogBase.h"
@@ -102,6 +104,36 @@ class CVelmoraDlg : public CDialogBase {
         CVelmoraDlg& owner_;
     };
 
+    // What the settings window pushes into the running program on OK.
+    class SettingsWindowHost : public SettingsHost {
+      public:
+        explicit SettingsWindowHost(CVelmoraDlg& owner) : owner_(owner) {}
+        HWND MainWindow() const override { return owner_.Hwnd(); }
+        void SetGaugeSources(int left, int right) override;
+        void SetScreenshotFolder(const std::wstring& folder) override {
+            owner_.screenshotFolder = folder;
+        }
+        bool SetScreenshotHotkey(UINT virtualKey, UINT storedModifiers) override;
+        std::wstring SkinPackFile() const override { return owner_.SkinPackFile(); }
+        void ApplySkin(const std::wstring& packFile) override { owner_.ApplySkin(packFile); }
+        CMonitorDlg* MonitorWindow() const override { return owner_.MonitorWindow(); }
+        void ApplyFanControlState() override { owner_.ApplyFanControlState(); }
+        void RequestExit() override;
+
+      private:
+        CVelmoraDlg& owner_;
+    };
+
+    // A GPU chosen in the GPU information window: the whole program follows.
+    class GpuChoice : public GpuChoiceHost {
+      public:
+        explicit GpuChoice(CVelmoraDlg& owner) : owner_(owner) {}
+        void ChooseGpu(int32_t index) override { owner_.ChooseGpu(index); }
+
+      private:
+        CVelmoraDlg& owner_;
+    };
+
     class WindowFanTimer : public FanTimer {
       public:
         explicit WindowFanTimer(CVelmoraDlg& owner) : owner_(owner) {}
@@ -123,9 +155,17 @@ class CVelmoraDlg : public CDialogBase {
     void ExitProgram();
     void SetSkinIcons(SkinKind kind);
     void OnToolWindowClosed(ToolWindowHost::Kind kind);
+    // The settings button: the settings window, modal, over the disabled main and clock windows.
+    void OpenSettingsWindow();
     // The customise button: the clock settings window, after the warning when it is new.
     void OpenClockWindow();
     CClockSetDlg* ClockWindow() const;
+    // The GPU information button: the window, opened when it is not.
+    void OpenGpuInfoWindow();
+    CGpuInfoDlg* GpuInfoWindow() const;
+    // Points the program at GPU `index`: the fans this run holds go back to the driver, the
+    // curve drives the new GPU from its next tick, the open windows read the new card.
+    void ChooseGpu(int32_t index);
     // The monitoring button: the window, opened when it is not.
     void OpenMonitorWindow();
 
@@ -149,6 +189,8 @@ class CVelmoraDlg : public CDialogBase {
     WindowFanTimer fanTimer_{*this};
     FanControl fan_;
     ClockWindowHost clockHost_{*this};
+    SettingsWindowHost settingsHost_{*this};
+    GpuChoice gpuChoice_{*this};
     bool shutDown_ = false;
 
     bool trayIconAdded_ = false;

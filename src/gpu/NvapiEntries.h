@@ -30,6 +30,9 @@ using NvGetAssociatedDisplayOutputIdFn = NvStatus(VELMORA_NVAPI_CALL*)(NvDisplay
 // word tells the driver which, so the pointer is to the common prefix.
 using NvGetDisplayDriverMemoryInfoFn = NvStatus(VELMORA_NVAPI_CALL*)(NvDisplay display,
                                                                      NvMemoryInfoV3* info);
+// The same record for one physical GPU (the display query answers for the GPU driving the
+// display, which on a machine with several cards need not be the chosen one).
+using NvGpuGetMemoryInfoFn = NvStatus(VELMORA_NVAPI_CALL*)(NvPhysicalGpu gpu, NvMemoryInfoV3* info);
 using NvGetDisplayDriverVersionFn = NvStatus(VELMORA_NVAPI_CALL*)(NvDisplay display,
                                                                   NvDisplayDriverVersion* info);
 // Chipset record of version 4, 3 or 2 behind the same pointer type.
@@ -169,7 +172,8 @@ class NvEntry<NvStatus(VELMORA_NVAPI_CALL*)(Args...)> {
     X(gpuThermalPoliciesGetInfo, NvGpuThermalPoliciesGetInfoFn, kGpuThermalPoliciesGetInfo,       \
       0x0D258BB5)                                                                                 \
     X(i2cWriteEx, NvI2cWriteExFn, kI2cWriteEx, 0x283AC65A)                                        \
-    X(gpuResetPrepare, NvGpuResetPrepareFn, kGpuResetPrepare, 0xB23B70EE)
+    X(gpuResetPrepare, NvGpuResetPrepareFn, kGpuResetPrepare, 0xB23B70EE)                         \
+    X(gpuGetMemoryInfo, NvGpuGetMemoryInfoFn, kGpuGetMemoryInfo, 0x07F9B368)
 
 namespace id {
 #define VELMORA_NVAPI_ID(slot, Fn, name, value) inline constexpr uint32_t name = value;

@@ -97,6 +97,8 @@ class NvidiaGpu {
     void GetInfoStrings(std::vector<std::wstring>& list);
     void GetClockStrings(std::vector<std::wstring>& list);
     void GetGpuName(std::wstring& out, nvapi::NvPhysicalGpu gpuHandle);
+    // The name of GPU `index` of the table (empty when it cannot be read or there is none).
+    void GetGpuNameOf(int32_t index, std::wstring& out);
     uint32_t GetDeviceId();
     int32_t gpuBaseClockMHz() const { return gpuBaseClockMHz_; }
     int32_t memoryBaseClockMHz() const { return memoryBaseClockMHz_; }
@@ -112,6 +114,9 @@ class NvidiaGpu {
     // The lazy GPU check: re-enumerate when the selected slot is empty.
     nvapi::NvPhysicalGpu SelectedGpuLazy();
     std::string ErrorText(nvapi::NvStatus status);
+    // The chosen GPU's memory record (version 3, then 1); a driver without the per-GPU query
+    // answers from the display query, which concerns the GPU driving the default display.
+    nvapi::NvStatus ReadMemoryInfo(nvapi::NvMemoryInfoV3& info);
     // P-states 2.0 read, version 3 then 1 on an incompatible-version answer.
     nvapi::NvStatus ReadPstates20(nvapi::NvPstates20V2& info, uint32_t* versionUsed = nullptr);
     bool ReadClockOffsetChecked(int32_t clockIndex, int32_t& offsetMHz);

@@ -66,6 +66,31 @@ void NvidiaGpu::GetGpuName(std::wstring& out, NvPhysicalGpu gpuHandle) {
     out = AnsiToWide(name, kNvShortStringSize);
 }
 
+NvStatus NvidiaGpu::ReadMemoryInfo(NvMemoryInfoV3& info) {
+    const NvPhysicalGpu gpu = SelectedGpuLazy();
+    for (const bool perGpu : {true, false}) {
+        for (const uint32_t version : {kNvMemoryInfoVer3, kNvMemoryInfoVer1}) {
+            info = {};
+            info.version = version;
+            const NvStatus status = perGpu ? nv_.gpuGetMemoryInfo(gpu, &info)
+                                           : nv_.getDisplayDriverMemoryInfo(nullptr, &info);
+            if (status == kNvStatusIncompatibleVersion) continue;
+            // Only a driver without the per-GPU query falls back: any other answer is the
+            // chosen GPU's own.
+            if (perGpu && status == kNvStatusNoImplementation) break;
+            return status;
+        }
+        if (!perGpu) break;
+    }
+    return kNvStatusIncompatibleVersion;
+}
+
+void NvidiaGpu::GetGpuNameOf(int32_t index, std::wstring& out) {
+    out.clear();
+    if (index < 0 || static_cast<uint32_t>(index) >= gpuCount_ || !gpuHandles_[index]) return;
+    GetGpuName(out, gpuHandles_[index]);
+}
+
 bool NvidiaGpu::ReadBaseClockWithoutOffset(uint32_t domainId, int32_t offsetMHz, bool memory,
                                            int32_t& baseMHz) {
     // These cards report base clocks with the offset in them: measure at a zero offset, then
@@ -92,13 +117,7 @@ void NvidiaGpu::GetInfoStrings(std::vector<std::wstring>& list) {
     // 2: memory size (version 3, then 1)
     {
         NvMemoryInfoV3 info = {};
-        info.version = kNvMemoryInfoVer3;
-        NvStatus status = nv_.getDisplayDriverMemoryInfo(nullptr, &info);
-        if (status == kNvStatusIncompatibleVersion) {
-            info = {};
-            info.version = kNvMemoryInfoVer1;
-            status = nv_.getDisplayDriverMemoryInfo(nullptr, &info);
-        }
+        const NvStatus status = ReadMemoryInfo(info);
         list.push_back(
             status == kNvStatusOk
                 ? Format(L"%dMB", static_cast<int>(info.dedicatedVideoMemoryKB / kKBPerMB))

@@ -243,13 +243,9 @@ bool NvidiaGpu::ReadVoltage(VoltageReading& out) {
 }
 
 bool NvidiaGpu::ReadMemoryUsage(MemoryUsage& out) {
-    const NvPhysicalGpu gpu = SelectedGpuLazy();
-    (void)gpu;  // the query is per display; the null display is the default one
     NvMemoryInfoV3 info = {};
-    info.version = kNvMemoryInfoVer3;
-    if (nv_.getDisplayDriverMemoryInfo(nullptr, &info) != kNvStatusOk) {
-        return false;
-    }
+    // Only the version 3 record says how much is free now.
+    if (ReadMemoryInfo(info) != kNvStatusOk || info.version != kNvMemoryInfoVer3) return false;
     out.usedKB =
         static_cast<int32_t>(info.dedicatedVideoMemoryKB - info.curAvailableDedicatedVideoMemoryKB);
     out.freeKB = static_cast<int32_t>(info.curAvailableDedicatedVideoMemoryKB);

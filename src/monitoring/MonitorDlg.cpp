@@ -126,6 +126,11 @@ void CMonitorDlg::TakeSample() {
     }
 }
 
+void CMonitorDlg::GpuChanged() {
+    for (CWaveformDisplay& g : graphs_) g.ClearHistory();
+    if (Hwnd()) RepaintChanged();
+}
+
 void CMonitorDlg::ApplyMonitoringSettings(const MonitoringSettings& settings) {
     periodMs_ = SamplingPeriodMs(ParseConfigInt(settings.periodText));
     graphs_[0].SetPeriod(static_cast<UINT>(periodMs_));

@@ -49,6 +49,8 @@ class CMonitorDlg : public CToolWindow {
     void ApplyMonitoringSettings(const MonitoringSettings& settings);
     // A skin change: the graphs' colours, then the pictures of this window and the LED window.
     void ApplySkin(const std::wstring& packFile, const GraphColors& colors);
+    // Another GPU was chosen: the graphs start again, so no curve mixes two cards.
+    void GpuChanged();
     // One sample: every graph and, when it is on, the log (the sampling graph's tick).
     void TakeSample();
 

@@ -45,10 +45,24 @@ void CMenuList::OnCreate() {
     header_.SetTextColor(kHeaderText);
 }
 
+void CMenuList::SetSelectedIndex(int index) {
+    if (!entries_.empty() || index < -1 || index >= static_cast<int>(items_.size())) return;
+    selected_ = index;
+    header_.SetCaptionQuietly(TextOf(index));
+}
+
+std::wstring CMenuList::TextOf(int index) const {
+    return index >= 0 && index < static_cast<int>(items_.size()) ? items_[static_cast<size_t>(index)]
+                                                                  : std::wstring();
+}
+
 void CMenuList::CreateEntries() {
     const int h = RectHeight(listRect_);
-    for (size_t i = 1; i < items_.size(); ++i) {
-        const int k = static_cast<int>(i) - 1;
+    int k = -1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        // The selected item is in the header; every other one gets an entry, in item order.
+        if (static_cast<int>(i) == selected_) continue;
+        ++k;
         RECT r = listRect_;
         OffsetRect(&r, 0, (k + 1) * h);
         auto entry = std::make_unique<CMenuItem>(static_cast<int>(i));
@@ -65,7 +79,9 @@ void CMenuList::ShowEntries(bool show) {
 void CMenuList::OnControlEvent(int childId, WORD code) {
     if (code != kCodeClick) return;
     if (childId == kHeaderId) {
-        if (entries_.empty() && items_.size() > 1) {
+        // Entries for every item the header does not show.
+        const size_t shownInHeader = selected_ >= 0 ? 1 : 0;
+        if (entries_.empty() && items_.size() > shownInHeader) {
             CreateEntries();
             closed_ = false;
         } else if (closed_) {
@@ -82,10 +98,12 @@ void CMenuList::OnControlEvent(int childId, WORD code) {
     if (b < 0 || b >= static_cast<int>(entries_.size())) return;
     CMenuItem& entry = *entries_[static_cast<size_t>(b)];
     const int chosen = entry.Index();
+    // The entry that stands for no item (the header showed none at first) chooses nothing.
+    if (chosen < 0) return;
     entry.SetIndex(selected_);
     selected_ = chosen;
-    entry.SetCaption(items_[static_cast<size_t>(entry.Index())]);
-    header_.SetCaption(items_[static_cast<size_t>(selected_)]);
+    entry.SetCaption(TextOf(entry.Index()));
+    header_.SetCaption(TextOf(selected_));
     ShowEntries(false);
     closed_ = true;
     Notify(kCodeClick);

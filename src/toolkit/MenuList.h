@@ -33,6 +33,10 @@ class CMenuList : public CControls {
     bool CreateList(CDialogBase* dialog, const RECT& rect, std::wstring_view imageName,
                     std::wstring_view headerImage, const std::vector<std::wstring>& items, int id);
     int GetSelectedIndex() const { return selected_; }
+    // Shows item `index` in the header, the others in order below it (before the list was first
+    // opened; later calls are ignored). -1: none is selected, the header is empty and every item
+    // is below it. Any other index outside the items is ignored.
+    void SetSelectedIndex(int index);
     bool IsClosed() const { return closed_; }
     const std::vector<std::unique_ptr<CMenuItem>>& Entries() const { return entries_; }
     CButtonEx& Header() { return header_; }
@@ -42,6 +46,7 @@ class CMenuList : public CControls {
     void OnControlEvent(int childId, WORD code) override;
 
   private:
+    std::wstring TextOf(int index) const;
     void CreateEntries();
     void ShowEntries(bool show);
 

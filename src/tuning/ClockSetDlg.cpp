@@ -156,6 +156,11 @@ void CClockSetDlg::ReadLimits(bool keepFanLevel) {
     Show(c);
 }
 
+void CClockSetDlg::GpuChanged() {
+    ReadLimits(true);
+    if (voltage_ && voltage_->Hwnd()) voltage_->ReadVoltageLimits();
+}
+
 void CClockSetDlg::LoadProfile(int slot) {
     ClockProfile profile;
     if (!file_.LoadProfile(slot, profile)) return;

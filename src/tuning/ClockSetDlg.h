@@ -65,6 +65,8 @@ class CClockSetDlg : public CToolWindow {
     void ApplySkin(const std::wstring& packFile, uint32_t valueColor);
     // The limits from the card again (another GPU was chosen).
     void ReadLimits(bool keepFanLevel);
+    // Another GPU was chosen: both windows read their limits and values from it.
+    void GpuChanged();
     CVoltageSetDlg* VoltageWindow() const { return voltage_.get(); }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

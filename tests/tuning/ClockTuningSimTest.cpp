@@ -130,6 +130,20 @@ class ClockWindowOnSimulatedCard : public testing::Test {
     AppliedSettings applied;
 };
 
+TEST_F(ClockWindowOnSimulatedCard, AnotherGpuChosenGivesTheSlidersThatCardsLimits) {
+    Start("gpus = 2\ntemperature = 55\n[gpu 0]\npower_limits = 50 100 120\nfan_range = 30 100\n"
+          "[gpu 1]\npower_limits = 60 100 110\nfan_range = 40 90\n");
+    ReadLimits(card, host, true, controls, applied);
+    EXPECT_EQ(controls.powerTarget.maximum, 120);
+    EXPECT_EQ(controls.fanSpeed.minimum, 30);
+    ASSERT_TRUE(gpu.SelectGpu(1));
+    ReadLimits(card, host, true, controls, applied);
+    EXPECT_EQ(controls.powerTarget.minimum, 60);
+    EXPECT_EQ(controls.powerTarget.maximum, 110);
+    EXPECT_EQ(controls.fanSpeed.minimum, 40);
+    EXPECT_EQ(controls.fanSpeed.maximum, 90);
+}
+
 TEST_F(ClockWindowOnSimulatedCard, OpeningWithoutALastProfileWritesTheCardsOwnValuesBack) {
     Start();
     const uint32_t powerBefore = Card().powerTargetPcm;
