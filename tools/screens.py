@@ -3,8 +3,8 @@
     python3 tools/screens.py [out folder]
 
 Runs the built program on the simulated card (the same environment as the end-to-end tests:
-DISPLAY, WINEPREFIX and a running wineserver), opens the monitoring window and its LED window,
-and writes one picture per skin, cropped to the windows.
+DISPLAY, WINEPREFIX and a running wineserver), opens the GPU information window, then the
+monitoring window and its LED window, and writes pictures per skin, cropped to the windows.
 """
 
 import os
@@ -24,6 +24,7 @@ from test_app import config, scenario  # noqa: E402
 from test_monitor import monitoring_section  # noqa: E402
 
 MONITOR = 3007
+GPU_INFO = 3005
 
 
 def shoot(skin, out):
@@ -37,6 +38,16 @@ def shoot(skin, out):
             print("%s: the main window did not appear" % skin)
             return
         run.poke("move", "20", "40")
+        time.sleep(1)
+        # The GPU information window under the main window, on its own first.
+        run.poke("command", str(GPU_INFO))
+        time.sleep(2.5)
+        rect = run.window_rect()
+        shot = run.screenshot(os.path.join(out, "%s-full.png" % skin))
+        subprocess.run(["convert", shot, "-crop", "500x720+%d+%d" % (rect[0], rect[1]),
+                        os.path.join(out, "%s-gpuinfo.png" % skin)], check=True)
+        print(os.path.join(out, "%s-gpuinfo.png" % skin))
+        run.poke("command", "1025")
         time.sleep(1)
         run.poke("command", str(MONITOR))
         time.sleep(1.5)
