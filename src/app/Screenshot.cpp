@@ -1,5 +1,8 @@
 #include "Screenshot.h"
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <memory>
 #include <vector>
 
@@ -20,7 +23,23 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
 
 }  // namespace
 
+std::wstring PicturesFolder() {
+    wchar_t* path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &path)) && path) {
+        folder = path;
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
+
 std::wstring ScreenshotPath(const std::wstring& folder) {
+    // An empty folder would name the root of the current drive, which a standard user cannot
+    // write; the Pictures folder is where a user looks for a screenshot.
+    if (folder.empty()) {
+        const std::wstring pictures = PicturesFolder();
+        return pictures.empty() ? std::wstring() : pictures + L"\\Velmora.bmp";
+    }
     return folder + L"\\Velmora.bmp";
 }
 
@@ -103,9 +122,10 @@ bool CaptureScreenToFile(HWND mainWindow, const std::wstring& folder) {
     }
     if (rows == 0) return false;
 
-    FileHandle file(CreateFileW(ScreenshotPath(folder).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                nullptr));
+    const std::wstring path = ScreenshotPath(folder);
+    if (path.empty()) return false;
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.Valid()) return false;
     uint8_t fileHeader[kBmpFileHeaderBytes];
     WriteBmpFileHeader(layout, fileHeader);

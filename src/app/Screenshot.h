@@ -8,9 +8,12 @@
 
 namespace velmora {
 
-// The file the capture writes: folder + "\Velmora.bmp" (an empty folder gives the root of the
-// current drive).
+// The file the capture writes: folder + "\Velmora.bmp". An empty folder (the delivered setting)
+// means the user's Pictures folder; empty when that folder cannot be found.
 std::wstring ScreenshotPath(const std::wstring& folder);
+
+// The user's Pictures folder, without a trailing backslash; empty when the system has none.
+std::wstring PicturesFolder();
 
 // Raises mainWindow to the top-most z-order, captures the primary screen and writes the file.
 // False when nothing was written (empty screen, folder missing or not writable).

@@ -379,8 +379,8 @@ CGpuInfoDlg* CVelmoraDlg::GpuInfoWindow() const {
 
 void CVelmoraDlg::OpenGpuInfoWindow() {
     if (GpuInfoWindow()) return;
-    auto info = std::make_unique<CGpuInfoDlg>(SkinPackFile(), Hwnd(), toolWindows, g_nvidiaGpu,
-                                              gpuChoice_);
+    auto info =
+        std::make_unique<CGpuInfoDlg>(SkinPackFile(), Hwnd(), toolWindows, g_nvidiaGpu, gpuChoice_);
     if (!info->CreateModeless() || !info->Hwnd()) return;
     HWND w = info->Hwnd();
     toolWindows.Host(ToolWindowHost::kGpuInfo, std::move(info));

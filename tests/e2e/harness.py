@@ -152,8 +152,13 @@ class VelmoraRun:
 
     # --- windows -----------------------------------------------------------------------
     def poke(self, *args):
-        out = subprocess.run([WINE_EXEC, POKE_EXE] + list(args), capture_output=True,
-                             text=True, env=self.env(), timeout=30)
+        # A machine under load can hold a new wine process back for long: a call that does not
+        # answer in time counts as no answer, and the waits around it ask again.
+        try:
+            out = subprocess.run([WINE_EXEC, POKE_EXE] + list(args), capture_output=True,
+                                 text=True, env=self.env(), timeout=30)
+        except subprocess.TimeoutExpired:
+            return ""
         return out.stdout.strip()
 
     def window_exists(self):

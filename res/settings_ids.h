@@ -1,0 +1,83 @@
+// The settings window and its pages (res/settings.rc): templates, controls, the About page's
+// texts. Control ids repeat across pages, as each page is a dialog of its own.
+#pragma once
+
+#define IDD_SETTINGS 7
+#define IDD_PAGE_GENERAL 130
+#define IDD_PAGE_MONITORING 131
+#define IDD_PAGE_QUICKSIGHT 133
+#define IDD_PAGE_BIOS 134
+#define IDD_PAGE_UI 135
+#define IDD_PAGE_FAN 136
+#define IDD_PAGE_ABOUT 140
+
+// Settings window.
+#define IDC_SETTINGS_TAB 1000
+
+// General page.
+#define IDC_GENERAL_START_WITH_WINDOWS 1003
+#define IDC_GENERAL_START_MINIMIZED 1004
+#define IDC_GENERAL_CAPTION_GENERAL 1005
+#define IDC_GENERAL_CAPTION_UPDATE 1006
+#define IDC_GENERAL_SCHEDULE 1009
+#define IDC_GENERAL_CHECK_NOW 1010
+
+// Monitoring page.
+#define IDC_MON_CAPTION_PROPERTIES 1008
+#define IDC_MON_CAPTION_HISTORY 1009
+#define IDC_MON_CAPTION_GRAPHS 1010
+#define IDC_MON_CAPTION_LIMITS 1011
+#define IDC_MON_PERIOD 1019
+#define IDC_MON_LIMIT_MAX 1021
+#define IDC_MON_LIMIT_MIN 1022
+#define IDC_MON_PERIOD_SPIN 1028
+#define IDC_MON_LOG_TO_FILE 1030
+#define IDC_MON_LIMIT_MAX_SPIN 1031
+#define IDC_MON_LIMIT_MIN_SPIN 1032
+#define IDC_MON_GRAPH_LIST 1038
+#define IDC_MON_LOG_PATH 1066
+#define IDC_MON_LOG_BROWSE 1067
+
+// Quick Sight page: each side's buttons in source order 0..5 (the right side's memory clock
+// is 1076).
+#define IDC_QS_CAPTION_LEFT 1008
+#define IDC_QS_CAPTION_RIGHT 1009
+#define IDC_QS_LEFT_GPU_CLOCK 1059
+#define IDC_QS_LEFT_MEMORY_CLOCK 1060
+#define IDC_QS_LEFT_FAN_SPEED 1061
+#define IDC_QS_LEFT_GPU_LOAD 1062
+#define IDC_QS_LEFT_TDP 1063
+#define IDC_QS_LEFT_GPU_VOLTAGE 1064
+#define IDC_QS_RIGHT_GPU_CLOCK 1071
+#define IDC_QS_RIGHT_MEMORY_CLOCK 1076
+#define IDC_QS_RIGHT_FAN_SPEED 1072
+#define IDC_QS_RIGHT_GPU_LOAD 1073
+#define IDC_QS_RIGHT_TDP 1074
+#define IDC_QS_RIGHT_GPU_VOLTAGE 1075
+
+// UI page.
+#define IDC_UI_CAPTION_SCREENSHOT 1008
+#define IDC_UI_CAPTION_SKIN 1009
+#define IDC_UI_FOLDER 1061
+#define IDC_UI_FOLDER_BROWSE 1062
+#define IDC_UI_SKIN 1063
+#define IDC_UI_HOTKEY 1070
+
+// About page.
+#define IDC_ABOUT_CAPTION_SHARE 1008
+#define IDC_ABOUT_CAPTION_ABOUT 1009
+#define IDC_ABOUT_SHARE_SINA 1064
+#define IDC_ABOUT_SHARE_TENCENT 1065
+#define IDC_ABOUT_BBS 1067
+#define IDC_ABOUT_WEBSITE 1068
+#define IDC_ABOUT_EMAIL 1069
+#define IDC_ABOUT_PHONE 1071
+
+// The maker's contact data on the About page (string table of res/settings.rc).
+#define IDS_ABOUT_EMAIL 4101
+#define IDS_ABOUT_PHONE 4102
+#define IDS_ABOUT_BBS_TEXT 4103
+#define IDS_ABOUT_URL_SINA_SHARE 4104
+#define IDS_ABOUT_URL_TENCENT_SHARE 4105
+#define IDS_ABOUT_URL_BBS 4106
+#define IDS_ABOUT_URL_WEBSITE 4107

@@ -1,0 +1,140 @@
+"""End-to-end tests of the settings window, by clicks on the running program: it opens over the
+disabled main window, Cancel leaves "Velmora.xml" as it was, and OK stores the pages and
+switches every window to the chosen skin at once."""
+
+import os
+import subprocess
+import time
+import unittest
+
+import harness
+from harness import VelmoraRun, wait_until
+from test_app import config
+from test_monitor import monitoring_section, with_sections
+
+SETTINGS_BUTTON = (375, 17)
+CLOSE_BUTTON = (435, 17)
+# The settings window in dialog units (its template): size, OK and Cancel centres.
+DIALOG_UNITS = (218, 340)
+OK_CENTRE = (99 + 21.5, 323 + 6)
+CANCEL_CENTRE = (159 + 21.5, 323 + 6)
+TAB_UI = 5
+# A point on the main window's frame whose colour belongs to the skin.
+SKIN_POINT = (56, 325)
+
+
+def settings_window():
+    out = subprocess.run(["xdotool", "search", "--name", "^Seting Properties$"],
+                         capture_output=True, text=True).stdout.split()
+    for w in out:
+        state = subprocess.run(["xdotool", "getwindowgeometry", "--shell", w],
+                               capture_output=True, text=True).stdout
+        g = dict(line.split("=", 1) for line in state.split())
+        visible = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                  "^Seting Properties$"], capture_output=True, text=True)
+        if w in visible.stdout.split():
+            return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+    return None
+
+
+class SettingsWindow(unittest.TestCase):
+    """One program start for all checks, run in the order of their names."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.app = VelmoraRun(config_xml=with_sections(monitoring_section("")))
+        cls.app.start()
+        assert cls.app.wait_window(), "main window did not appear"
+        cls.app.poke("move", "40", "60")
+        assert wait_until(lambda: cls.app.window_rect()[0] == 40, 10)
+        time.sleep(1)
+        cls.xml = os.path.join(cls.app.app_dir, "Velmora.xml")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.app.stop()
+
+    def file_bytes(self):
+        with open(self.xml, "rb") as f:
+            return f.read()
+
+    def open_settings(self):
+        self.assertIsNone(settings_window(), "the settings window is open already")
+        self.app.click(*SETTINGS_BUTTON)
+        rect = wait_until(settings_window, 15)
+        self.assertTrue(rect, "the settings window did not open")
+        time.sleep(0.8)
+        return rect
+
+    def click_at(self, rect, du):
+        x = rect[0] + round(du[0] * rect[2] / DIALOG_UNITS[0])
+        y = rect[1] + round(du[1] * rect[3] / DIALOG_UNITS[1])
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+        time.sleep(0.2)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+        time.sleep(0.5)
+
+    def choose_next_skin(self, rect):
+        """The UI tab, then the entry after the chosen one in its skin list: the tabs have the
+        focus when the window opens; from them the keyboard passes the folder field, its browse
+        button and the hotkey field."""
+        for _ in range(TAB_UI):
+            self.app.key("Right")
+            time.sleep(0.3)
+        for _ in range(4):
+            self.app.key("Tab")
+            time.sleep(0.2)
+        self.app.key("Down")
+        time.sleep(0.8)
+
+    def skin_pixel(self, name):
+        rect = self.app.window_rect()
+        shot = self.app.screenshot(name)
+        return harness_rgb(self.app.pixel(shot, rect[0] + SKIN_POINT[0], rect[1] + SKIN_POINT[1]))
+
+    def test_1_the_button_opens_it_over_the_disabled_main_window(self):
+        rect = self.open_settings()
+        self.app.screenshot("settings-open.png")
+        # The main window takes no clicks meanwhile: its close button does nothing.
+        self.app.click(*CLOSE_BUTTON)
+        time.sleep(1.5)
+        self.assertTrue(self.app.running())
+        self.assertEqual(settings_window(), rect)
+        self.click_at(rect, CANCEL_CENTRE)
+        self.assertTrue(wait_until(lambda: settings_window() is None, 10))
+
+    def test_2_cancel_after_a_change_leaves_the_file_and_the_skin(self):
+        before = self.file_bytes()
+        pixel = self.skin_pixel("settings-before-cancel.png")
+        rect = self.open_settings()
+        self.choose_next_skin(rect)
+        self.app.screenshot("settings-ui-page-changed.png")
+        self.click_at(rect, CANCEL_CENTRE)
+        self.assertTrue(wait_until(lambda: settings_window() is None, 10))
+        time.sleep(1)
+        self.assertEqual(self.file_bytes(), before)
+        self.assertEqual(self.skin_pixel("settings-after-cancel.png"), pixel)
+
+    def test_3_ok_stores_the_skin_and_switches_the_windows(self):
+        before = self.skin_pixel("settings-before-ok.png")
+        rect = self.open_settings()
+        self.choose_next_skin(rect)
+        self.click_at(rect, OK_CENTRE)
+        self.assertTrue(wait_until(lambda: settings_window() is None, 10))
+        text = self.file_bytes().decode("utf-8", "replace")
+        self.assertIn("<UiName>Talwyn</UiName>", text)
+        # The section the Monitoring page saved keeps its graphs.
+        self.assertIn("<RefreshRate>250</RefreshRate>", text)
+        self.assertTrue(wait_until(
+            lambda: self.skin_pixel("settings-after-ok.png") != before, 10),
+            "the main window kept its skin")
+        self.assertTrue(self.app.running())
+
+
+def harness_rgb(pixel):
+    inside = pixel[pixel.index("(") + 1:pixel.index(")")].split(",")
+    return tuple(int(float(c)) for c in inside[:3])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

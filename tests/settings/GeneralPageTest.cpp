@@ -1,0 +1,294 @@
+// The start-with-Windows entry in a private copy of the current user's registry, and the
+// General page on its real template: what it loads, what it saves, and "Check now" -> Yes
+// ending the settings window and the program through the host.
+#include "settings/Autostart.h"
+#include "settings/GeneralDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UpdateTestSupport.h"
+#include "settings/UpdateCheck.h"
+#include "settings_ids.h"
+#include "win32/ProgramFolder.h"
+
+namespace velmora {
+namespace {
+
+using testing::BoxAnswerer;
+using testing::FileExists;
+using testing::ReadFileText;
+using testing::RecordingWindow;
+using testing::TempCurrentFolder;
+using testing::TinyHttpServer;
+using testing::WriteFileText;
+
+std::wstring ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// The current user's registry, for this process only, is a fresh key of its own: the tests
+// never touch the shared prefix's Run key.
+class PrivateCurrentUser {
+  public:
+    PrivateCurrentUser() {
+        name_ = L"Software\\VelmoraTests\\CurrentUser-" + std::to_wstring(GetCurrentProcessId());
+        RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &root_, nullptr);
+        overridden_ = root_ && RegOverridePredefKey(HKEY_CURRENT_USER, root_) == ERROR_SUCCESS;
+    }
+    ~PrivateCurrentUser() {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        if (root_) RegCloseKey(root_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
+    }
+    bool Ready() const { return overridden_; }
+    bool CreateRunKey() {
+        HKEY key = nullptr;
+        const bool ok = RegCreateKeyExW(root_, kRunKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                        &key, nullptr) == ERROR_SUCCESS;
+        if (key) RegCloseKey(key);
+        return ok;
+    }
+    bool RunKeyExists() const {
+        HKEY key = nullptr;
+        const bool ok = RegOpenKeyExW(root_, kRunKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (key) RegCloseKey(key);
+        return ok;
+    }
+    void SetValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
+        RegSetKeyValueW(root_, kRunKeyPath, name, type, data, bytes);
+    }
+    void SetText(const wchar_t* name, const std::wstring& text) {
+        SetValue(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
+    }
+    // "<missing>" when there is no such value; the type is kept in `type`.
+    std::wstring Text(const wchar_t* name, DWORD* type = nullptr) const {
+        wchar_t data[1024] = {};
+        DWORD bytes = sizeof data - sizeof(wchar_t);
+        DWORD t = 0;
+        if (RegGetValueW(root_, kRunKeyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &t, data, &bytes) !=
+            ERROR_SUCCESS) {
+            return L"<missing>";
+        }
+        if (type) *type = t;
+        return data;
+    }
+
+  private:
+    std::wstring name_;
+    HKEY root_ = nullptr;
+    bool overridden_ = false;
+};
+
+TEST(AutostartTest, WithoutTheRunKeyNothingIsCreated) {
+    PrivateCurrentUser user;
+    ASSERT_TRUE(user.Ready());
+    EXPECT_FALSE(AutostartPointsHere());
+    SetAutostart(true);
+    SetAutostart(false);
+    EXPECT_FALSE(user.RunKeyExists());
+}
+
+TEST(AutostartTest, OnWritesTheQuotedPathAndOffDeletesOnlyThatValue) {
+    PrivateCurrentUser user;
+    ASSERT_TRUE(user.Ready());
+    ASSERT_TRUE(user.CreateRunKey());
+    user.SetText(L"OtherTool", L"C:\\Other\\tool.exe");
+    EXPECT_FALSE(AutostartPointsHere());
+
+    SetAutostart(true);
+    DWORD type = 0;
+    EXPECT_EQ(user.Text(kRunValueName, &type), L"\"" + ProgramPath() + L"\"");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_TRUE(AutostartPointsHere());
+
+    SetAutostart(false);
+    EXPECT_EQ(user.Text(kRunValueName), L"<missing>");
+    SetAutostart(false);  // nothing there: nothing happens
+    EXPECT_EQ(user.Text(L"OtherTool"), L"C:\\Other\\tool.exe");
+    EXPECT_TRUE(user.RunKeyExists());
+}
+
+TEST(AutostartTest, TheBoxShowsWhetherTheValueNamesThisProgram) {
+    PrivateCurrentUser user;
+    ASSERT_TRUE(user.Ready());
+    ASSERT_TRUE(user.CreateRunKey());
+    const std::wstring self = ProgramPath();
+    std::wstring otherCase = self;
+    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towupper(c));
+    ASSERT_NE(otherCase, self);
+    struct Row {
+        const char* name;
+        std::wstring value;
+        bool pointsHere;
+    };
+    const std::vector<Row> rows = {
+        {"quoted, as written now", L"\"" + self + L"\"", true},
+        {"bare, as older installations wrote it", self, true},
+        {"another case", otherCase, false},
+        {"a moved installation", self.substr(0, self.find_last_of(L'\\')) + L"\\old\\Velmora.exe",
+         false},
+        {"with an argument", L"\"" + self + L"\" -x", false},
+        {"a quote missing", L"\"" + self, false},
+        {"empty", L"", false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        user.SetText(kRunValueName, r.value);
+        EXPECT_EQ(AutostartPointsHere(), r.pointsHere);
+    }
+    const DWORD number = 1;
+    user.SetValue(kRunValueName, REG_DWORD, &number, sizeof number);
+    EXPECT_FALSE(AutostartPointsHere());
+}
+
+class FakeHost : public SettingsHost {
+  public:
+    explicit FakeHost(HWND main) : main_(main) {}
+    HWND MainWindow() const override { return main_; }
+    void SetGaugeSources(int, int) override {}
+    void SetScreenshotFolder(const std::wstring&) override {}
+    bool SetScreenshotHotkey(UINT, UINT) override { return true; }
+    std::wstring SkinPackFile() const override { return L"Norvane.dll"; }
+    void ApplySkin(const std::wstring&) override {}
+    CMonitorDlg* MonitorWindow() const override { return nullptr; }
+    void ApplyFanControlState() override {}
+    void RequestExit() override { ++exits; }
+    int exits = 0;
+
+  private:
+    HWND main_;
+};
+
+std::string Config(const std::string& startMinimized, const std::string& mode) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Velmora><Version>300</Version>"
+           "<GeneralDlg><StartMinized>" +
+           startMinimized + "</StartMinized><UpadteCheck>" + mode +
+           "</UpadteCheck><UpadteDay>1</UpadteDay></GeneralDlg></Velmora>\n";
+}
+
+class GeneralPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(user_.Ready()); }
+
+    // A page over the current folder's file, as a child of a stand-in settings window.
+    std::unique_ptr<CGeneralDlg> OpenPage() {
+        auto page = std::make_unique<CGeneralDlg>(host_);
+        EXPECT_TRUE(page->Create(settingsWindow_.Hwnd()));
+        return page;
+    }
+    static int Selection(const CGeneralDlg& page) {
+        return static_cast<int>(
+            SendDlgItemMessageW(page.Hwnd(), IDC_GENERAL_SCHEDULE, CB_GETCURSEL, 0, 0));
+    }
+    static bool Checked(const CGeneralDlg& page, int id) {
+        return IsDlgButtonChecked(page.Hwnd(), id) == BST_CHECKED;
+    }
+
+    PrivateCurrentUser user_;
+    TempCurrentFolder folder_;
+    RecordingWindow mainWindow_;
+    RecordingWindow settingsWindow_;
+    FakeHost host_{mainWindow_.Hwnd()};
+};
+
+TEST_F(GeneralPageTest, OpeningShowsTheFileAndTheRunKey) {
+    ASSERT_TRUE(user_.CreateRunKey());
+    struct Row {
+        const char* name;
+        const char* file;  // null: no settings file
+        std::wstring runValue;
+        bool startWithWindows;
+        bool startMinimized;
+        int selection;
+    };
+    const std::wstring self = ProgramPath();
+    const std::vector<Row> rows = {
+        {"no file", nullptr, L"", false, false, 3},
+        {"minimized, daily, quoted entry", "1|2", L"\"" + self + L"\"", true, true, 2},
+        {"not minimized, never, bare entry", "0|0", self, true, false, 0},
+        {"an empty flag counts as set", "|4", L"C:\\elsewhere\\Velmora.exe", false, true, 4},
+        {"a schedule outside the list", "0|7", L"", false, false, -1},
+        {"a negative schedule", "0|-1", L"", false, false, -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        DeleteFileW(L"Velmora.xml");
+        if (r.file) {
+            const std::string spec = r.file;
+            const size_t bar = spec.find('|');
+            WriteFileText(L"Velmora.xml", Config(spec.substr(0, bar), spec.substr(bar + 1)));
+        }
+        user_.SetText(kRunValueName, r.runValue);
+        auto page = OpenPage();
+        ASSERT_TRUE(page->Hwnd());
+        EXPECT_EQ(SendDlgItemMessageW(page->Hwnd(), IDC_GENERAL_SCHEDULE, CB_GETCOUNT, 0, 0), 5);
+        EXPECT_EQ(page->StartWithWindows(), r.startWithWindows);
+        EXPECT_EQ(Checked(*page, IDC_GENERAL_START_WITH_WINDOWS), r.startWithWindows);
+        EXPECT_EQ(Checked(*page, IDC_GENERAL_START_MINIMIZED), r.startMinimized);
+        EXPECT_EQ(Selection(*page), r.selection);
+    }
+}
+
+TEST_F(GeneralPageTest, SaveWritesTheBoxAndTheScheduleInOneAccess) {
+    WriteFileText(L"Velmora.xml", Config("0", "7"));
+    auto page = OpenPage();
+    // The list without a selection is stored as -1.
+    page->Save();
+    std::string text = ReadFileText(L"Velmora.xml");
+    EXPECT_NE(text.find("<UpadteCheck>-1</UpadteCheck>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<StartMinized>0</StartMinized>"), std::string::npos) << text;
+
+    CheckDlgButton(page->Hwnd(), IDC_GENERAL_START_MINIMIZED, BST_CHECKED);
+    SendDlgItemMessageW(page->Hwnd(), IDC_GENERAL_SCHEDULE, CB_SETCURSEL, 4, 0);
+    page->Save();
+    text = ReadFileText(L"Velmora.xml");
+    EXPECT_NE(text.find("<UpadteCheck>4</UpadteCheck>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<StartMinized>1</StartMinized>"), std::string::npos) << text;
+    // Keys the page does not own stay.
+    EXPECT_NE(text.find("<UpadteDay>1</UpadteDay>"), std::string::npos) << text;
+
+    // Without a file nothing is written, and no file appears.
+    DeleteFileW(L"Velmora.xml");
+    page->Save();
+    EXPECT_FALSE(FileExists(L"Velmora.xml"));
+}
+
+TEST_F(GeneralPageTest, CheckNowYesEndsTheSettingsWindowAndThenTheProgram) {
+    TinyHttpServer server;
+    server.SetAnswers({{200, "<VelmoraUpdate><Version>301</Version></VelmoraUpdate>"}});
+    const std::wstring url = server.Url();
+    WriteFileText(L"Velmora.xml", "<Velmora><Version>300</Version><GeneralDlg><UpdateServer>" +
+                                      std::string(url.begin(), url.end()) +
+                                      "</UpdateServer></GeneralDlg></Velmora>");
+    const std::wstring marker = ProgramFolder() + L"\\updater-ran.txt";
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        DeleteFileW(marker.c_str());
+        auto page = OpenPage();
+        BoxAnswerer user({{kNewerVersionCaption, answer}});
+        SendMessageW(page->Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_GENERAL_CHECK_NOW, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page->Hwnd(), IDC_GENERAL_CHECK_NOW)));
+        ASSERT_EQ(user.Seen().size(), 1u);
+        RecordingWindow::PumpPending();
+        const bool yes = answer == IDYES;
+        EXPECT_EQ(host_.exits, yes ? 1 : 0);
+        // The page's root window (the settings window) is told to cancel; nothing is closed
+        // at once.
+        const std::vector<WPARAM> expected =
+            yes ? std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, BN_CLICKED)} : std::vector<WPARAM>{};
+        EXPECT_EQ(settingsWindow_.Commands(), expected);
+        EXPECT_EQ(settingsWindow_.Closes() + mainWindow_.Closes(), 0);
+        for (int i = 0; yes && i < 100 && !FileExists(marker); ++i) Sleep(50);
+        EXPECT_EQ(FileExists(marker), yes);
+    }
+    DeleteFileW(marker.c_str());
+}
+
+}  // namespace
+}  // namespace velmora
