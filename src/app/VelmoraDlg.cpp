@@ -98,6 +98,12 @@ bool CVelmoraDlg::SettingsWindowHost::SetScreenshotHotkey(UINT virtualKey, UINT 
     return RegisterScreenshotHotkey(owner_.Hwnd(), virtualKey, storedModifiers);
 }
 
+void CVelmoraDlg::SettingsWindowHost::ShowClockFanMode(bool userDefined) {
+    // As the clock window's own apply of the user-defined mode does: "FanManual" is "0" then.
+    owner_.clockHost_.SetFanManual(false);
+    if (CClockSetDlg* clock = owner_.ClockWindow()) clock->ShowFanMode(userDefined);
+}
+
 void CVelmoraDlg::SettingsWindowHost::RequestExit() {
     // Posted: the settings window's modal loop ends first, then the ordinary close runs.
     PostMessageW(owner_.Hwnd(), WM_CLOSE, 0, 0);

@@ -118,6 +118,10 @@ class CVelmoraDlg : public CDialogBase {
         void ApplySkin(const std::wstring& packFile) override { owner_.ApplySkin(packFile); }
         CMonitorDlg* MonitorWindow() const override { return owner_.MonitorWindow(); }
         void ApplyFanControlState() override { owner_.ApplyFanControlState(); }
+        int FanControlState() const override { return owner_.fan_.fanControlState; }
+        void SetFanControlState(int state) override { owner_.fan_.fanControlState = state; }
+        void SetFanAutoStart(bool on) override { owner_.fan_.fanAutoStart = on; }
+        void ShowClockFanMode(bool userDefined) override;
         void RequestExit() override;
 
       private:

@@ -156,6 +156,12 @@ void CClockSetDlg::ReadLimits(bool keepFanLevel) {
     Show(c);
 }
 
+void CClockSetDlg::ShowFanMode(bool userDefined) {
+    (userDefined ? userDefined_ : automatic_).SetCheck(true);
+    SelectFanMode(userDefined ? FanModeButton::UserDefined : FanModeButton::Automatic);
+    RepaintNow();
+}
+
 void CClockSetDlg::GpuChanged() {
     ReadLimits(true);
     if (voltage_ && voltage_->Hwnd()) voltage_->ReadVoltageLimits();

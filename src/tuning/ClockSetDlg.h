@@ -67,6 +67,8 @@ class CClockSetDlg : public CToolWindow {
     void ReadLimits(bool keepFanLevel);
     // Another GPU was chosen: both windows read their limits and values from it.
     void GpuChanged();
+    // The settings window's Fan page switched the curve on (user-defined) or off (automatic).
+    void ShowFanMode(bool userDefined);
     CVoltageSetDlg* VoltageWindow() const { return voltage_.get(); }
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -131,6 +131,90 @@ class SettingsWindow(unittest.TestCase):
         self.assertTrue(self.app.running())
 
 
+def black_area(path, rect):
+    """The largest black rectangle inside the settings window of a screenshot: the fan curve
+    editor's control (its plot is drawn on black). (left, top, right, bottom) on the screen."""
+    from PIL import Image
+    img = Image.open(path).convert("RGB")
+    x0, y0, w, h = rect
+    best = None
+    for y in range(y0, y0 + h, 4):
+        run_start = None
+        for x in range(x0, x0 + w + 1):
+            black = x < x0 + w and img.getpixel((x, y)) == (0, 0, 0)
+            if black and run_start is None:
+                run_start = x
+            elif not black and run_start is not None:
+                if x - run_start > 150 and (best is None or x - run_start >= best[2] - best[0]):
+                    if best is None or best[0] != run_start:
+                        best = [run_start, y, x, y]
+                    best[3] = y
+                run_start = None
+    if best is None:
+        return None
+    left, _, right, _ = best
+    top = best[1]
+    while top > y0 and img.getpixel((left + 2, top - 1)) == (0, 0, 0):
+        top -= 1
+    bottom = best[3]
+    while bottom < y0 + h and img.getpixel((left + 2, bottom + 1)) == (0, 0, 0):
+        bottom += 1
+    return left, top, right, bottom + 1
+
+
+class FanPageOfTheSettings(unittest.TestCase):
+    """The Fan page: a point of the curve dragged and OK pressed reaches "Velmora.xml" and the
+    running curve at once."""
+
+    def test_a_dragged_point_reaches_the_file_and_the_running_curve(self):
+        from test_app import FAN_CURVE, scenario
+        xml = config(enable_fan=1)
+        app = VelmoraRun(config_xml=xml, scenario=scenario(temperature=65))
+        app.start()
+        try:
+            self.assertTrue(app.wait_window(), "main window did not appear")
+            app.poke("move", "40", "60")
+            # The delivered curve at 65 C: between (60, 60) and (70, 70).
+            self.assertTrue(app.wait_state(
+                lambda s: s.get("gpu0.cooler_set_level") == "65" and
+                s.get("gpu0.cooler_policy") == "1", 20), app.state())
+            app.click(*SETTINGS_BUTTON)
+            rect = wait_until(settings_window, 15)
+            self.assertTrue(rect, "the settings window did not open")
+            time.sleep(0.8)
+            app.key("Right")  # the Fan tab
+            time.sleep(1.0)
+            shot = app.screenshot("settings-fan-page.png")
+            area = black_area(shot, rect)
+            self.assertTrue(area, "no curve editor on the Fan page")
+            left, top, right, bottom = area
+            # The plot inside the control, and point 4 (60, 60) on it.
+            plot = (left + 23, top + 30, right - 22, bottom - 40)
+            width, height = plot[2] - plot[0], plot[3] - plot[1]
+            x = int(width * 60 / 100 + 0.5 + plot[0])
+            y = int(plot[3] - (height * 60 / 100 + 0.5))
+            for step in (["mousemove", "--sync", str(x), str(y)], ["mousedown", "1"],
+                         ["mousemove", "--sync", str(x), str(y - 30)],
+                         ["mousemove", "--sync", str(x), str(plot[1] - 10)], ["mouseup", "1"]):
+                subprocess.run(["xdotool"] + step, check=True)
+                time.sleep(0.3)
+            app.screenshot("settings-fan-page-dragged.png")
+            ok = (rect[0] + round(OK_CENTRE[0] * rect[2] / DIALOG_UNITS[0]),
+                  rect[1] + round(OK_CENTRE[1] * rect[3] / DIALOG_UNITS[1]))
+            subprocess.run(["xdotool", "mousemove", "--sync", str(ok[0]), str(ok[1])], check=True)
+            subprocess.run(["xdotool", "click", "1"], check=True)
+            self.assertTrue(wait_until(lambda: settings_window() is None, 10))
+            with open(os.path.join(app.app_dir, "Velmora.xml"), encoding="utf-8-sig") as f:
+                text = f.read()
+            self.assertIn('FourY="100"', text)
+            self.assertIn('FourX="60"', text)
+            # Now between (60, 100) and (70, 70) at 65 C: 85 %.
+            self.assertTrue(app.wait_state(lambda s: s.get("gpu0.cooler_set_level") == "85", 10),
+                            app.state())
+        finally:
+            app.stop()
+
+
 def harness_rgb(pixel):
     inside = pixel[pixel.index("(") + 1:pixel.index(")")].split(",")
     return tuple(int(float(c)) for c in inside[:3])

@@ -101,8 +101,12 @@ TEST(FanCurveEditor, EdgesSnapAndPointSevenMayReadAboveOneHundred) {
         e.MoveTo(c.x < 0 ? p.x : c.x, c.y < 0 ? p.y : c.y);
         int v[16];
         e.GetPoints(v);
-        if (c.wantX >= 0) EXPECT_EQ(v[2 * c.point], c.wantX) << c.point;
-        if (c.wantY >= 0) EXPECT_EQ(v[2 * c.point + 1], c.wantY) << c.point;
+        if (c.wantX >= 0) {
+            EXPECT_EQ(v[2 * c.point], c.wantX) << c.point;
+        }
+        if (c.wantY >= 0) {
+            EXPECT_EQ(v[2 * c.point + 1], c.wantY) << c.point;
+        }
     }
 }
 
