@@ -44,7 +44,8 @@ void FanCurveEditor::SetPoints(const int (&values)[2 * kPoints], int clientWidth
                                int clientHeight) {
     // The client rectangle less 20 px left and right and 30 px top and bottom, then 2 px off
     // the right, 10 px off the bottom and 3 px off the left: room for the axis labels.
-    plot_ = EditorRect{20 + 3, 30, clientWidth - 20 - 2, clientHeight - 30 - 10};
+    plot_ = EditorRect{Scaled(20 + 3), Scaled(30), clientWidth - Scaled(20 + 2),
+                       clientHeight - Scaled(30 + 10)};
     for (int i = 0; i < kPoints; ++i) {
         line_[static_cast<size_t>(i + 1)] =
             EditorPoint{PixelX(values[2 * i], plot_), PixelY(values[2 * i + 1], plot_)};
@@ -74,7 +75,7 @@ void FanCurveEditor::SetLabel(int i) {
     wchar_t text[32];
     std::swprintf(text, 32, L"x:%d y:%d", ValueX(c.x, plot_), ValueY(c.y, plot_));
     labelText_ = text;
-    label_ = EditorRect{h.left, h.top - 25, h.left + 30, h.top};
+    label_ = EditorRect{h.left, h.top - Scaled(25), h.left + Scaled(30), h.top};
 }
 
 void FanCurveEditor::BuildSteps() {
@@ -173,9 +174,9 @@ FanCurveEditor::Move FanCurveEditor::MoveTo(int x, int y) {
     lastMouse_ = EditorPoint{x, y};
     // The band around the point and its neighbours, label included.
     const int from = k > 0 ? handles_[static_cast<size_t>(k - 1)].left : plot_.left - kHandleHalf;
-    const int to = k < kPoints - 1 ? handles_[static_cast<size_t>(k + 1)].right + 30
-                                   : plot_.right + kHandleHalf + 30;
-    result.repaint = EditorRect{from, plot_.top - 25, to, plot_.bottom + kHandleHalf};
+    const int to = k < kPoints - 1 ? handles_[static_cast<size_t>(k + 1)].right + Scaled(30)
+                                   : plot_.right + kHandleHalf + Scaled(30);
+    result.repaint = EditorRect{from, plot_.top - Scaled(25), to, plot_.bottom + kHandleHalf};
     return result;
 }
 

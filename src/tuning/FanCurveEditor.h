@@ -38,6 +38,11 @@ class FanCurveEditor {
     // values: X0, Y0, ... X7, Y7; the control's client area is clientWidth x clientHeight.
     // The form (`steps`) is set before.
     void SetPoints(const int (&values)[2 * kPoints], int clientWidth, int clientHeight);
+    // Screens above 96 DPI: the margins around the plot and the label's box grow with the
+    // text (1.5 at 144 DPI), so the axis labels keep their room. Set before SetPoints.
+    void SetScale(double scale) { scale_ = scale > 0 ? scale : 1.0; }
+    // A length of the 96 DPI layout on this screen.
+    int Scaled(int pixels) const { return static_cast<int>(pixels * scale_ + 0.5); }
     void GetPoints(int (&values)[2 * kPoints]) const;
 
     // Input. Press: true when a handle was taken (the plot is repainted).
@@ -85,6 +90,7 @@ class FanCurveEditor {
     std::array<EditorPoint, kStepPoints> step_{};
     EditorPoint lastMouse_;
     int dragged_ = -1;
+    double scale_ = 1.0;
 };
 
 }  // namespace velmora

@@ -63,7 +63,11 @@ void CStaticFanCtl::Detach() {
 
 void CStaticFanCtl::SetPoints(const int (&values)[16]) {
     RECT client{0, 0, 0, 0};
-    if (hwnd_) GetClientRect(hwnd_, &client);
+    if (hwnd_) {
+        GetClientRect(hwnd_, &client);
+        WindowDc screen(hwnd_);
+        if (screen.Get()) editor_.SetScale(GetDeviceCaps(screen.Get(), LOGPIXELSY) / 96.0);
+    }
     editor_.SetPoints(values, client.right, client.bottom);
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -175,24 +179,29 @@ void CStaticFanCtl::DrawBackground(HDC dc, const RECT& client) const {
     HGDIOBJ oldFont = SelectObject(dc, font.Get());
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
-    DrawAxisText(dc, L"Fan speed,%", RECT{p.left, p.top - 30, p.right, p.top}, DT_LEFT);
-    DrawAxisText(dc, L"0", RECT{p.left, p.bottom, p.left + 10, p.bottom + 15}, DT_LEFT);
-    DrawAxisText(dc, L"100", RECT{p.left - 23, p.top - 5, p.left + 2, p.top + 10}, DT_RIGHT);
+    // The 96 DPI layout's offsets, grown with the text on larger screens.
+    auto px = [this](int v) { return editor_.Scaled(v); };
+    DrawAxisText(dc, L"Fan speed,%", RECT{p.left, p.top - px(30), p.right, p.top}, DT_LEFT);
+    DrawAxisText(dc, L"0", RECT{p.left, p.bottom, p.left + px(10), p.bottom + px(15)}, DT_LEFT);
+    DrawAxisText(dc, L"100", RECT{p.left - px(23), p.top - px(5), p.left + px(2), p.top + px(10)},
+                 DT_RIGHT);
     wchar_t text[8];
     for (int k = 1; k <= 9; ++k) {
         std::swprintf(text, 8, L"%d", 100 - 10 * k);
-        DrawAxisText(dc, text,
-                     RECT{p.left - 20, p.top + k * cellH - 5, p.left - 5, p.top + k * cellH + 10},
+        const int y = p.top + k * cellH;
+        DrawAxisText(dc, text, RECT{p.left - px(20), y - px(5), p.left - px(5), y + px(10)},
                      DT_RIGHT);
     }
     for (int k = 1; k <= 10; ++k) {
         std::swprintf(text, 8, L"%d", 10 * k);
         const int x = p.left + k * cellW;
-        DrawAxisText(dc, text, RECT{x - 10, p.bottom + 5, x + (k == 10 ? 15 : 10), p.bottom + 20},
-                     DT_CENTER);
+        DrawAxisText(
+            dc, text,
+            RECT{x - px(10), p.bottom + px(5), x + px(k == 10 ? 15 : 10), p.bottom + px(20)},
+            DT_CENTER);
     }
     DrawAxisText(dc, L"Teperature,\u2103",
-                 RECT{p.right - 110, p.bottom + 20, p.right, p.bottom + 45}, DT_RIGHT);
+                 RECT{p.right - px(110), p.bottom + px(20), p.right, p.bottom + px(45)}, DT_RIGHT);
     SelectObject(dc, oldFont);
 }
 

@@ -34,6 +34,18 @@ TEST(FanCurveEditor, TheWorkedExampleLandsOnePixelHighAndReadsBackOneMore) {
     EXPECT_EQ(back[7], 51);
 }
 
+TEST(FanCurveEditor, AtOneAndAHalfTimesTheMarginsGrowWithTheText) {
+    FanCurveEditor e;
+    e.SetScale(1.5);
+    e.SetPoints(kCurve, 518, 405);
+    EXPECT_EQ(e.Plot(), (EditorRect{35, 45, 518 - 33, 405 - 60}));
+    ASSERT_TRUE(e.Press(e.Handle(2).left + 3, e.Handle(2).top + 3));
+    EXPECT_EQ(e.LabelRect().bottom - e.LabelRect().top, 38);  // 25 px at 96 DPI
+    int back[16];
+    e.GetPoints(back);
+    EXPECT_EQ(back[4], 35);  // the values do not depend on the scale
+}
+
 TEST(FanCurveEditor, PolylinesOfBothForms) {
     FanCurveEditor e = Editor(true);
     const auto& line = e.LinePoints();
