@@ -4,6 +4,8 @@
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
+# makensis builds the installer the packaging test installs.
+VELMORA_PACKAGES="$VELMORA_PACKAGES nsis"
 velmora_install_packages
 velmora_build_native
 velmora_build_windows

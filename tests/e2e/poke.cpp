@@ -3,14 +3,17 @@
 // what the window manager knows of the main window. It also plays another fan tool (a fixed
 // level set through the driver) and a fault inside the running program.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
 
 #include "gpu/NvapiLoader.h"
 #include "gpu/NvidiaGpu.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -91,7 +94,7 @@ int Usage() {
         stderr,
         "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
         "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|tool-rect-any|"
-        "voltage-rect|"
+        "voltage-rect|resources|"
         "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text\n");
     return 2;
 }
@@ -123,6 +126,113 @@ int CrashInside(HWND w) {
     CloseHandle(process);
     std::printf("%d\n", made ? 1 : 0);
     return made ? 0 : 1;
+}
+
+// Kernel handles a process holds, from the system-wide handle list: wine answers
+// GetProcessHandleCount of another process with 0, but lists every handle here.
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+};
+struct SystemHandleList {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+DWORD CountHandlesFromSystemList(DWORD pid) {
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    ULONG size = 1 << 20;
+    for (int attempt = 0; attempt < 6; ++attempt, size *= 2) {
+        std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
+        ULONG needed = 0;
+        const LONG status = query(kSystemHandleInformation, buffer.get(), size, &needed);
+        if (status == kStatusInfoLengthMismatch) continue;
+        if (status < 0) return 0;
+        const auto* list = reinterpret_cast<const SystemHandleList*>(buffer.get());
+        DWORD count = 0;
+        for (ULONG i = 0; i < list->count; ++i) count += list->entries[i].ownerPid == pid ? 1 : 0;
+        return count;
+    }
+    return 0;
+}
+
+// GDI objects of a process from the handle table its PEB points at (wine keeps GDI handles
+// there as Windows does, while its GetGuiResources answers 0). Entries in use have a type.
+struct GdiHandleEntry {
+    UINT64 object;
+    ULONG owner;
+    BYTE type;
+    BYTE exType;
+    USHORT unique;
+    UINT64 userPointer;
+};
+constexpr size_t kGdiMaxHandles = 0x10000;
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;
+constexpr ULONG kProcessBasicInformation = 0;
+
+struct ProcessBasics {
+    LONG_PTR exitStatus;
+    PVOID pebBaseAddress;
+    ULONG_PTR affinityMask;
+    LONG_PTR basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR parentProcessId;
+};
+
+long CountGdiObjectsFromTable(HANDLE process) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    ProcessBasics basics{};
+    if (!query || query(process, kProcessBasicInformation, &basics, sizeof(basics), nullptr) < 0)
+        return -1;
+    UINT64 table = 0;
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process,
+                           static_cast<BYTE*>(basics.pebBaseAddress) + kPebGdiSharedHandleTable,
+                           &table, sizeof(table), &got) ||
+        !table)
+        return -1;
+    std::unique_ptr<GdiHandleEntry[]> entries(new GdiHandleEntry[kGdiMaxHandles]);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.get(),
+                           kGdiMaxHandles * sizeof(GdiHandleEntry), &got))
+        return -1;
+    long count = 0;
+    for (size_t i = 0; i < got / sizeof(GdiHandleEntry); ++i) count += entries[i].type != 0 ? 1 : 0;
+    return count;
+}
+
+// What the program holds, for the soak run: "handles gdi user working_set_kb private_kb".
+int PrintResources(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    const velmora::KernelHandle owner(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    const HANDLE process = owner.Get();
+    if (!process) return 1;
+    DWORD handles = 0;
+    GetProcessHandleCount(process, &handles);
+    if (handles == 0) handles = CountHandlesFromSystemList(pid);
+    long gdi = static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS));
+    if (gdi == 0) gdi = CountGdiObjectsFromTable(process);
+    const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                         sizeof(memory));
+    std::printf("%lu %ld %lu %llu %llu\n", handles, gdi, user,
+                static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
+                static_cast<unsigned long long>(memory.PrivateUsage / 1024));
+    return 0;
 }
 
 }  // namespace
@@ -189,6 +299,8 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     } else if (std::wcscmp(verb, L"syscmd-restore") == 0) {
         PostMessageW(w, WM_SYSCOMMAND, SC_RESTORE, 0);
+    } else if (std::wcscmp(verb, L"resources") == 0) {
+        return PrintResources(w);
     } else if (std::wcscmp(verb, L"crash") == 0) {
         return CrashInside(w);
     } else if (std::wcscmp(verb, L"command") == 0 && argc > 2) {
