@@ -220,9 +220,9 @@ TEST_F(GeneralPageTest, OpeningShowsTheFileAndTheRunKey) {
         SCOPED_TRACE(r.name);
         DeleteFileW(L"Velmora.xml");
         if (r.file) {
-            const std::string spec = r.file;
-            const size_t bar = spec.find('|');
-            WriteFileText(L"Velmora.xml", Config(spec.substr(0, bar), spec.substr(bar + 1)));
+            const std::string keys = r.file;
+            const size_t bar = keys.find('|');
+            WriteFileText(L"Velmora.xml", Config(keys.substr(0, bar), keys.substr(bar + 1)));
         }
         user_.SetText(kRunValueName, r.runValue);
         auto page = OpenPage();
