@@ -132,8 +132,14 @@ Section "Uninstall"
     Quit
   ${EndIf}
 
-  ; The program's "Start with Windows" entry would point at a file that is gone.
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ; The program's "Start with Windows" entry would point at a file that is gone. Only this
+  ; copy's entry (quoted as the program writes it, or bare): a portable copy elsewhere keeps
+  ; its own. NSIS compares strings without regard to case, as Windows compares paths.
+  ReadRegStr $1 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $1 == '"$INSTDIR\Velmora.exe"'
+  ${OrIf} $1 == "$INSTDIR\Velmora.exe"
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${EndIf}
 
   !insertmacro VELMORA_DELETE_FILES
   ; The update descriptor the program downloads beside itself.

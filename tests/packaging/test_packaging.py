@@ -168,6 +168,10 @@ class Packaging(unittest.TestCase):
         shown = wait_until(lambda: self.poke(verb) == "1", 45, 0.5)
         self.assertTrue(shown, "the installed program shows no main window (%s)" % verb)
 
+    def set_run_value(self, text):
+        out = self.wine("reg", "add", RUN_KEY, "/v", "Velmora", "/t", "REG_SZ", "/d", text, "/f")
+        self.assertEqual(out.returncode, 0, out.stderr)
+
     def run_setup(self):
         out = self.wine(self.setup_path, "/S", timeout=180)
         self.assertEqual(out.returncode, 0, out.stderr)
@@ -196,6 +200,8 @@ class Packaging(unittest.TestCase):
             with open(os.path.join(WIN_BUILD, "out", name), "rb") as a, \
                     open(os.path.join(self.install_dir, name), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)
+        uninstaller = os.path.join(self.install_dir, "uninstall.exe")
+        self.assertEqual(string_file_version(uninstaller), VERSION)
         self.assertTrue(os.path.isfile(self.shortcut), "no Start-menu shortcut")
         entry = self.reg_query(UNINSTALL_KEY)
         self.assertIsNotNone(entry, "no uninstall entry")
@@ -236,7 +242,7 @@ class Packaging(unittest.TestCase):
         self.start_installed_program("exists")
         # The program's "Start with Windows" entry, as its settings window writes it.
         exe = self.wine("winepath", "-w", os.path.join(self.install_dir, "Velmora.exe")).stdout.strip()
-        self.wine("reg", "add", RUN_KEY, "/v", "Velmora", "/t", "REG_SZ", "/d", exe, "/f")
+        self.set_run_value('"%s"' % exe)
         self.assertIsNotNone(self.reg_query(RUN_KEY, "Velmora"))
 
         out = self.wine(os.path.join(self.install_dir, "uninstall.exe"), "/S")
@@ -248,6 +254,17 @@ class Packaging(unittest.TestCase):
         self.assertIsNone(self.reg_query(RUN_KEY, "Velmora"), "the Run-key value stayed")
         self.assertIsNone(self.reg_query(UNINSTALL_KEY), "the uninstall entry stayed")
         self.assertFalse(os.path.exists(self.shortcut), "the shortcut stayed")
+
+    def test_7_uninstall_leaves_another_copys_start_entry(self):
+        # A portable copy elsewhere set to start with Windows keeps that entry.
+        self.run_setup()
+        other = r'"C:\Portable\Velmora\Velmora.exe"'
+        self.set_run_value(other)
+        out = self.wine(os.path.join(self.install_dir, "uninstall.exe"), "/S")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertTrue(wait_until(lambda: self.reg_query(UNINSTALL_KEY) is None, 60),
+                        "the uninstaller did not finish")
+        self.assertIn(other, self.reg_query(RUN_KEY, "Velmora") or "")
 
 
 if __name__ == "__main__":
