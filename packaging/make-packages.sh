@@ -17,8 +17,9 @@ program_files=(Velmora.exe VelmoraFanGuard.exe Norvane.dll Talwyn.dll Ostrid.dll
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "make-packages: no project version in $build/CMakeCache.txt" >&2; exit 1; }
-for f in "${program_files[@]}" Velmora.xml; do
-  [ -f "$out/$f" ] || { echo "make-packages: $out/$f is missing (build the Windows side first)" >&2; exit 1; }
+for f in "${program_files[@]/#/$out/}" "$out/Velmora.xml" "$build/icons/velmora.ico" \
+    "$build/icons/installer-wizard.bmp"; do
+  [ -f "$f" ] || { echo "make-packages: $f is missing (build the Windows side first)" >&2; exit 1; }
 done
 command -v makensis >/dev/null || { echo "make-packages: makensis not found (Debian package nsis)" >&2; exit 1; }
 
@@ -52,6 +53,7 @@ setup=$dest/Velmora-Setup-$version.exe
 # makensis takes Windows-style paths through its defines; "/" works as well on Linux.
 makensis -V2 -INPUTCHARSET UTF8 \
   "-DVERSION=$version" "-DSRC=$out" "-DICON=$build/icons/velmora.ico" \
+  "-DWIZARD=$build/icons/installer-wizard.bmp" \
   "-DOUTFILE=$work/${setup##*/}" "-DSIZE_KB=$size_kb" "-DFILES_NSH=$work/files.nsh" \
   "$here/velmora.nsi" >&2
 mv -f "$work/${setup##*/}" "$setup"

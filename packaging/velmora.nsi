@@ -1,6 +1,7 @@
 ; Velmora's per-user installer. Built by packaging/make-packages.sh, which passes:
-;   VERSION (x.y.z), SRC (the folder with the shipped files), ICON, OUTFILE, SIZE_KB and
-;   FILES_NSH (the generated File and Delete lines of the program files).
+;   VERSION (x.y.z), SRC (the folder with the shipped files), ICON, WIZARD (the welcome and
+;   finish pages' side picture), OUTFILE, SIZE_KB and FILES_NSH (the generated File and Delete
+;   lines of the program files).
 ; The program keeps "Velmora.xml" beside itself and saves it without elevation, so it goes
 ; where the user can write: no administrator prompt, nothing machine-wide.
 
@@ -10,6 +11,7 @@ RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !include "LogicLib.nsh"
+!include "MUI2.nsh"
 !include "${FILES_NSH}"
 
 !define PRODUCT "Velmora"
@@ -20,16 +22,14 @@ SetCompressor /SOLID lzma
 ; The program hands the fan back on its ordinary close; give it time to do so.
 !define CLOSE_WAIT_MS 20000
 
-Name "${PRODUCT}"
-Caption "${PRODUCT} ${VERSION} Setup"
+Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
+BrandingText "${PRODUCT} ${VERSION}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; An upgrade goes where the last install went.
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
-ShowInstDetails show
-ShowUninstDetails show
+ShowInstDetails hide
+ShowUninstDetails hide
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
@@ -39,10 +39,20 @@ VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Velmora.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}, the tuning and monitoring tool for your graphics card, for your user account only: no administrator rights are needed.$\r$\n$\r$\nIf ${PRODUCT} is running, setup closes it first, so that it hands the fan back to the driver. Your settings are kept."
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 ; Ends a running Velmora the way its own Close does (WM_CLOSE to its main window) and waits
 ; for the process to go, so every fan it holds is handed back before its files change.

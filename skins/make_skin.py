@@ -2,6 +2,7 @@
 
   make_skin.py pack STYLE OUT.dll     draws every picture of a skin and packs them
   make_skin.py icon STYLE OUT.ico     writes a window icon in a skin's colours
+  make_skin.py wizard STYLE OUT.bmp   writes the installer's side picture in a skin's colours
   make_skin.py dump PACK.dll DIR      unpacks a pack's pictures (for looking at them)
 """
 
@@ -12,7 +13,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from gen import catalogue, icons, pack  # noqa: E402
+from gen import catalogue, icons, installer, pack  # noqa: E402
 
 
 def load_style(name):
@@ -39,13 +40,15 @@ def build_pack(style_name, out):
 
 
 def main(argv):
-    if len(argv) != 4 or argv[1] not in ("pack", "icon", "dump"):
+    if len(argv) != 4 or argv[1] not in ("pack", "icon", "wizard", "dump"):
         sys.exit(__doc__)
     cmd, a, b = argv[1:]
     if cmd == "pack":
         build_pack(a, b)
     elif cmd == "icon":
         icons.build_icon(load_style(a), b)
+    elif cmd == "wizard":
+        installer.build_wizard(load_style(a), b)
     else:
         os.makedirs(b, exist_ok=True)
         for name, data in pack.read(a):
