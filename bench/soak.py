@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Soak run: the whole program for a long while, every window open, against a moving card.
 
-    python3 bench/soak.py [MINUTES] [--program-dir DIR] [--sample-seconds S]
+    python3 bench/soak.py [MINUTES] [--install [SETUP]] [--program-dir DIR] [--sample-seconds S]
 
-Runs Velmora.exe (from the Windows build's out folder, or from DIR, e.g. an installed copy)
-in the build's wine prefix on the simulated card with its game-like load and a free-running
-temperature. The fan curve runs; the clock settings, voltage, monitoring (100 ms, logging to a
-file), LED lighting (temperature indication) and GPU information windows are open. At the
-start, at every sample and at the end it prints the process's handles, GDI and user objects,
-working set and private bytes (through velmora-poke's "resources"), its resident memory as
-Linux sees it, and the history log's size and line count against the samples the monitoring
+Runs Velmora.exe in the build's wine prefix: by default a copy of the Windows build's out
+folder; with --install, the program as the installer puts it (SETUP, by default the one
+tools/package.sh writes, is run silently first and the program runs in place from the install
+folder, whose "Velmora.xml" is put back afterwards); with --program-dir, a copy of DIR's
+files. It runs on the simulated card with its game-like load and a free-running temperature.
+The fan curve runs; the clock settings, voltage, monitoring (100 ms, logging to a file), LED
+lighting (temperature indication) and GPU information windows are open. At the start, at
+every sample and at the end it prints the process's handles, GDI and user objects,
+working set and private bytes (through velmora-poke's "resources"; where wine counts no user
+objects, the process's windows stand in for them), its resident memory as Linux sees it, and the history log's size and line count against the samples the monitoring
 period asks for. Nothing here is a test: it prints figures and a closing verdict on growth.
 
 Not part of the test suite. It takes the e2e lock (/tmp/velmora-e2e.lock), since the program
@@ -19,7 +22,9 @@ is single-instance per prefix. Default 30 minutes.
 import argparse
 import fcntl
 import os
+import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -114,6 +119,31 @@ def open_every_window(run):
     away()
 
 
+def default_setup():
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as f:
+        version = re.search(r"project\(Velmora VERSION ([0-9.]+)", f.read()).group(1)
+    return os.path.join(BUILD, "packages", "Velmora-Setup-%s.exe" % version)
+
+
+def install(setup):
+    """Runs the installer silently in the prefix; the install folder as a Linux path."""
+    wine = os.environ["VELMORA_WINE_EXEC"]
+    out = subprocess.run([wine, setup, "/S"], capture_output=True, text=True, timeout=300)
+    if out.returncode != 0:
+        sys.exit("the installer failed (%d): %s" % (out.returncode, out.stderr))
+    key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
+    query = subprocess.run([wine, "reg", "query", key, "/v", "InstallLocation"],
+                           capture_output=True, text=True, timeout=60).stdout
+    found = re.search(r"InstallLocation\s+REG_SZ\s+(.+)", query)
+    if not found:
+        sys.exit("no install location in the uninstall entry")
+    folder = subprocess.run(["winepath", "-u", found.group(1).strip()], capture_output=True,
+                            text=True, timeout=60).stdout.strip()
+    if not os.path.isfile(os.path.join(folder, "Velmora.exe")):
+        sys.exit("no Velmora.exe in the install folder %s" % folder)
+    return folder
+
+
 def shot(run, name):
     if harness.SHOT_DIR:
         run.screenshot(name)
@@ -167,21 +197,31 @@ def show(label, f, first):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("minutes", nargs="?", type=float, default=30.0)
-    parser.add_argument("--program-dir", help="run the program from this folder's files")
+    parser.add_argument("--install", nargs="?", const=default_setup(), metavar="SETUP",
+                        help="install with this installer and run the installed program")
+    parser.add_argument("--program-dir", help="run a copy of this folder's program files")
     parser.add_argument("--sample-seconds", type=float, default=60.0)
     args = parser.parse_args()
     if args.program_dir:
         harness.OUT_DIR = args.program_dir
 
+    # Ended from outside (kill, a batch job's time limit), still close the program and
+    # clean up on the way out.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended by SIGTERM"))
     lock = open("/tmp/velmora-e2e.lock", "w")
     fcntl.flock(lock, fcntl.LOCK_EX)
     xvfb = start_xvfb()
+    installed = install(args.install) if args.install else None
+    if installed:
+        print("installed by %s into %s" % (args.install, installed))
+        with open(os.path.join(installed, "Velmora.xml"), "rb") as f:
+            installed_settings = f.read()
     folder = tempfile.mkdtemp(prefix="velmora-soak-")
     log_path = os.path.join(folder, "soak log.txt")
     xml = config(enable_fan=1).replace(
         "</Velmora>", monitoring_section(log_path, period=MONITOR_PERIOD_MS, log=1) + LED_TABLE
         + "\n</Velmora>")
-    run = VelmoraRun(config_xml=xml, scenario=SCENARIO)
+    run = VelmoraRun(config_xml=xml, scenario=SCENARIO, app_dir=installed)
     try:
         run.start()
         if not run.wait_window(45):
@@ -220,9 +260,17 @@ def main():
                  state.get("gpu0.cooler_level", state.get("gpu0.cooler_set_level", "?"))))
     finally:
         run.stop()
+        if installed:
+            with open(os.path.join(installed, "Velmora.xml"), "wb") as f:
+                f.write(installed_settings)
         shutil.rmtree(folder, ignore_errors=True)
-        xvfb.kill()
-        xvfb.wait()
+        # Asked to end, Xvfb takes its lock file and socket with it.
+        xvfb.terminate()
+        try:
+            xvfb.wait(10)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+            xvfb.wait()
 
 
 if __name__ == "__main__":

@@ -52,14 +52,17 @@ class VelmoraRun:
     """One run of the program in a folder of its own."""
 
     def __init__(self, config_xml=None, scenario=None, skins=True, start_in=None, guard=True,
-                 folder_name="Velmora"):
+                 folder_name="Velmora", app_dir=None):
+        """app_dir runs the program files already in that folder (an installed copy) in place;
+        only "Velmora.xml" is written there. Otherwise they are copied to a folder of its own."""
         self.root = tempfile.mkdtemp(prefix="velmora-e2e-")
-        self.app_dir = os.path.join(self.root, folder_name)
-        os.makedirs(self.app_dir)
-        shutil.copy(os.path.join(OUT_DIR, "Velmora.exe"), self.app_dir)
-        if guard:
-            shutil.copy(os.path.join(OUT_DIR, "VelmoraFanGuard.exe"), self.app_dir)
-        if skins:
+        self.app_dir = app_dir or os.path.join(self.root, folder_name)
+        if not app_dir:
+            os.makedirs(self.app_dir)
+            shutil.copy(os.path.join(OUT_DIR, "Velmora.exe"), self.app_dir)
+            if guard:
+                shutil.copy(os.path.join(OUT_DIR, "VelmoraFanGuard.exe"), self.app_dir)
+        if skins and not app_dir:
             for pack in ("Norvane.dll", "Talwyn.dll", "Ostrid.dll"):
                 src = os.path.join(OUT_DIR, pack)
                 if os.path.exists(src):
