@@ -57,12 +57,7 @@ BOOL CGpuInfoDlg::OnInitDialog() {
     // The GPU the program works on now heads the picker (it may be another than the first).
     picker_.SetSelectedIndex(items_.ItemOf(gpu_.selectedIndex()));
 
-    if (!LoadSkin(SkinPackFile(), false, false)) {
-        MessageBoxW(Hwnd(), kMissingSkinText, L"Error", MB_OK);
-        // Posted: the main window hosts this window only once creation has returned.
-        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-        return FALSE;
-    }
+    if (!LoadSkinOrClose()) return FALSE;
     RequestDock();
     return CDialogBase::OnInitDialog();
 }

@@ -54,13 +54,7 @@ BOOL CMonitorDlg::OnInitDialog() {
     graphs_[0].SetPeriod(static_cast<UINT>(periodMs_));
     SetColors(colors_);
 
-    if (!LoadSkin(SkinPackFile(), false, false)) {
-        MessageBoxW(Hwnd(), kMissingSkinText, L"Error", MB_OK);
-        // Posted: the main window hosts this window only once creation has returned; the close
-        // then reaches it through the owner like any other.
-        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-        return FALSE;
-    }
+    if (!LoadSkinOrClose()) return FALSE;
     RequestDock();
     return CDialogBase::OnInitDialog();
 }

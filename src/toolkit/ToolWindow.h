@@ -33,6 +33,16 @@ class CToolWindow : public CDialogBase {
     virtual void PlaceBeside(const RECT& ownerRect) = 0;
 
   protected:
+    // Loads the window's skin pack from OnInitDialog. On failure it tells the user and closes
+    // the window by a posted WM_CLOSE: the owner hosts the window only once creation has
+    // returned (told now, it would not know the window yet and keep it), and the close then
+    // reaches it through the owner like any other.
+    bool LoadSkinOrClose() {
+        if (LoadSkin(SkinPackFile(), false, false)) return true;
+        MessageBoxW(Hwnd(), kMissingSkinText, L"Error", MB_OK);
+        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+        return false;
+    }
     // Asks the owner to dock this window (after creation, or when it is shown again).
     void RequestDock() { owner_.DockToolWindow(*this); }
     // Closing hands the window to its owner instead of destroying it here.

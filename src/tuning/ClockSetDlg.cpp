@@ -75,14 +75,7 @@ BOOL CClockSetDlg::OnInitDialog() {
 
     SetValueColor(valueColor_);
 
-    if (!LoadSkin(SkinPackFile(), false, false)) {
-        MessageBoxW(Hwnd(), kMissingSkinText, L"Error", MB_OK);
-        // Posted: the main window hosts this window only once creation has returned (told now,
-        // it would not know the window yet and keep it). The close then reaches it through the
-        // owner like any other.
-        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-        return FALSE;
-    }
+    if (!LoadSkinOrClose()) return FALSE;
 
     // The last applied settings go back to the card each time the window opens, unasked: users
     // rely on it to restore their tuning.
