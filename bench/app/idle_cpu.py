@@ -45,13 +45,17 @@ def wineserver_pid():
     return pids[0] if pids else None
 
 
-def measure(name, argv, cwd, seconds, warmup=6.0):
+def measure(name, argv, cwd, seconds, warmup=6.0, prepare=None, stop=None):
+    """CPU over `seconds` after the warm-up. prepare() runs after the warm-up, before anything
+    is read; stop(proc) ends the process (default: terminate)."""
     proc = subprocess.Popen([WINE_EXEC] + argv, cwd=cwd, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         time.sleep(warmup)
         if proc.poll() is not None:
             sys.exit("%s ended during warm-up (exit %s)" % (name, proc.returncode))
+        if prepare:
+            prepare()
         server = wineserver_pid()
         rss = rss_mib(proc.pid)
         t0 = time.monotonic()
@@ -62,7 +66,10 @@ def measure(name, argv, cwd, seconds, warmup=6.0):
         s1 = cpu_seconds(server) if server else 0.0
         wall = time.monotonic() - t0
     finally:
-        proc.terminate()
+        if stop:
+            stop(proc)
+        else:
+            proc.terminate()
         try:
             proc.wait(10)
         except subprocess.TimeoutExpired:

@@ -29,31 +29,18 @@ SECTION = ("<MonitoringDlg><RefreshRate>1000</RefreshRate><blLogToFile>0</blLogT
 
 
 def measure(name, app, poke, seconds, open_monitor):
-    proc = subprocess.Popen([idle_cpu.WINE_EXEC, os.path.join(app, "Velmora.exe")], cwd=app,
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    try:
-        time.sleep(6)
-        if proc.poll() is not None:
-            sys.exit("%s ended during warm-up (exit %s)" % (name, proc.returncode))
-        if open_monitor:
-            subprocess.run([idle_cpu.WINE_EXEC, poke, "command", str(MONITOR_BUTTON)],
-                           capture_output=True, timeout=30)
-            time.sleep(4)
-        t0 = time.monotonic()
-        c0 = idle_cpu.cpu_seconds(proc.pid)
-        time.sleep(seconds)
-        c1 = idle_cpu.cpu_seconds(proc.pid)
-        wall = time.monotonic() - t0
-        rss = idle_cpu.rss_mib(proc.pid)
-    finally:
+    def open_window():
+        subprocess.run([idle_cpu.WINE_EXEC, poke, "command", str(MONITOR_BUTTON)],
+                       capture_output=True, timeout=30)
+        time.sleep(4)
+
+    def close(proc):
+        # The program's ordinary close.
         subprocess.run([idle_cpu.WINE_EXEC, "taskkill", "/im", "Velmora.exe"],
                        capture_output=True, timeout=30)
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-    return {"name": name, "cpu": c1 - c0, "wall": wall, "rss": rss}
+
+    return idle_cpu.measure(name, [os.path.join(app, "Velmora.exe")], app, seconds,
+                            prepare=open_window if open_monitor else None, stop=close)
 
 
 def main():
