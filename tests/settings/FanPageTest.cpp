@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "QuietSettingsHost.h"
 #include "settings/FanPage.h"
 #include "win32/GdiplusSession.h"
 
@@ -19,16 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Host : SettingsHost {
-    HWND MainWindow() const override { return nullptr; }
-    void SetGaugeSources(int, int) override {}
-    void SetScreenshotFolder(const std::wstring&) override {}
-    bool SetScreenshotHotkey(UINT, UINT) override { return true; }
-    std::wstring SkinPackFile() const override { return L"Norvane.dll"; }
-    void ApplySkin(const std::wstring&) override {}
-    CMonitorDlg* MonitorWindow() const override { return nullptr; }
-    void ApplyFanControlState() override {}
-    void RequestExit() override {}
+struct Host : testing::QuietSettingsHost {
     int FanControlState() const override { return state; }
     void SetFanControlState(int s) override { state = s; }
     void SetFanAutoStart(bool on) override { autoStart = on ? 1 : 0; }
@@ -48,7 +40,7 @@ std::string Config(const std::string& fanDlg) {
            "</FanDlg></Velmora>\n";
 }
 
-class FanPage : public testing::Test {
+class FanPage : public ::testing::Test {
   protected:
     void Open(const std::string& config) {
         folder_ = fs::temp_directory_path() / "velmora_fan_page_test";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "QuietSettingsHost.h"
 #include "UpdateTestSupport.h"
 #include "settings/UpdateCheck.h"
 #include "settings_ids.h"
@@ -147,22 +148,11 @@ TEST(AutostartTest, TheBoxShowsWhetherTheValueNamesThisProgram) {
     EXPECT_FALSE(AutostartPointsHere());
 }
 
-class FakeHost : public SettingsHost {
+class FakeHost : public testing::QuietSettingsHost {
   public:
-    explicit FakeHost(HWND main) : main_(main) {}
-    HWND MainWindow() const override { return main_; }
-    void SetGaugeSources(int, int) override {}
-    void SetScreenshotFolder(const std::wstring&) override {}
-    bool SetScreenshotHotkey(UINT, UINT) override { return true; }
-    std::wstring SkinPackFile() const override { return L"Norvane.dll"; }
-    void ApplySkin(const std::wstring&) override {}
-    CMonitorDlg* MonitorWindow() const override { return nullptr; }
-    void ApplyFanControlState() override {}
+    using QuietSettingsHost::QuietSettingsHost;
     void RequestExit() override { ++exits; }
     int exits = 0;
-
-  private:
-    HWND main_;
 };
 
 std::string Config(const std::string& startMinimized, const std::string& mode) {
