@@ -40,6 +40,16 @@ bool AutostartValueNames(const std::wstring& stored, const std::wstring& program
     return stored == programPath || stored == AutostartValueFor(programPath);
 }
 
+bool AutostartValueNamesFile(const std::wstring& stored, const std::wstring& programPath) {
+    if (programPath.empty()) return false;
+    auto sameIgnoringCase = [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                    static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    };
+    return sameIgnoringCase(stored, programPath) ||
+           sameIgnoringCase(stored, AutostartValueFor(programPath));
+}
+
 bool AutostartPointsHere() {
     RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_QUERY_VALUE, key.Out()) !=
@@ -57,11 +67,15 @@ void SetAutostart(bool on) {
                       key.Out()) != ERROR_SUCCESS) {
         return;
     }
+    const std::wstring path = ProgramFile();
     if (!on) {
-        RegDeleteValueW(key.Get(), kRunValueName);
+        // Another copy's entry (a portable one, another installation) is that copy's business.
+        std::wstring stored;
+        if (ReadRunValue(key.Get(), stored) && AutostartValueNamesFile(stored, path)) {
+            RegDeleteValueW(key.Get(), kRunValueName);
+        }
         return;
     }
-    const std::wstring path = ProgramFile();
     if (path.empty()) return;
     const std::wstring value = AutostartValueFor(path);
     RegSetValueExW(key.Get(), kRunValueName, 0, REG_SZ,

@@ -14,7 +14,8 @@ inline constexpr wchar_t kRunValueName[] = L"Velmora";
 bool AutostartPointsHere();
 
 // On: the program file's full path, quoted, so the shell cannot read a path with blanks as a
-// shorter program plus arguments. Off: the value is deleted. A key that cannot be opened is
+// shorter program plus arguments. Off: the value is deleted when it names this program file
+// (AutostartValueNamesFile); another copy's entry stays. A key that cannot be opened is
 // skipped without a word.
 void SetAutostart(bool on);
 
@@ -22,5 +23,9 @@ void SetAutostart(bool on);
 // value names it.
 std::wstring AutostartValueFor(const std::wstring& programPath);
 bool AutostartValueNames(const std::wstring& stored, const std::wstring& programPath);
+// Whether a stored value names the file `programPath` at all, quoted or bare, as Windows
+// compares paths (without regard to case): what decides that the value is this program's to
+// delete.
+bool AutostartValueNamesFile(const std::wstring& stored, const std::wstring& programPath);
 
 }  // namespace velmora

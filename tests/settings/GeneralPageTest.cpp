@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "PrivateCurrentUser.h"
 #include "QuietSettingsHost.h"
 #include "UpdateTestSupport.h"
 #include "settings/UpdateCheck.h"
@@ -20,71 +21,13 @@ namespace {
 
 using testing::BoxAnswerer;
 using testing::FileExists;
+using testing::PrivateCurrentUser;
+using testing::ProgramPath;
 using testing::ReadFileText;
 using testing::RecordingWindow;
 using testing::TempCurrentFolder;
 using testing::TinyHttpServer;
 using testing::WriteFileText;
-
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
-
-// The current user's registry, for this process only, is a fresh key of its own: the tests
-// never touch the shared prefix's Run key.
-class PrivateCurrentUser {
-  public:
-    PrivateCurrentUser() {
-        name_ = L"Software\\VelmoraTests\\CurrentUser-" + std::to_wstring(GetCurrentProcessId());
-        RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &root_, nullptr);
-        overridden_ = root_ && RegOverridePredefKey(HKEY_CURRENT_USER, root_) == ERROR_SUCCESS;
-    }
-    ~PrivateCurrentUser() {
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        if (root_) RegCloseKey(root_);
-        RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
-    }
-    bool Ready() const { return overridden_; }
-    bool CreateRunKey() {
-        HKEY key = nullptr;
-        const bool ok = RegCreateKeyExW(root_, kRunKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                        &key, nullptr) == ERROR_SUCCESS;
-        if (key) RegCloseKey(key);
-        return ok;
-    }
-    bool RunKeyExists() const {
-        HKEY key = nullptr;
-        const bool ok = RegOpenKeyExW(root_, kRunKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (key) RegCloseKey(key);
-        return ok;
-    }
-    void SetValue(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-        RegSetKeyValueW(root_, kRunKeyPath, name, type, data, bytes);
-    }
-    void SetText(const wchar_t* name, const std::wstring& text) {
-        SetValue(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
-    }
-    // "<missing>" when there is no such value; the type is kept in `type`.
-    std::wstring Text(const wchar_t* name, DWORD* type = nullptr) const {
-        wchar_t data[1024] = {};
-        DWORD bytes = sizeof data - sizeof(wchar_t);
-        DWORD t = 0;
-        if (RegGetValueW(root_, kRunKeyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &t, data, &bytes) !=
-            ERROR_SUCCESS) {
-            return L"<missing>";
-        }
-        if (type) *type = t;
-        return data;
-    }
-
-  private:
-    std::wstring name_;
-    HKEY root_ = nullptr;
-    bool overridden_ = false;
-};
 
 TEST(AutostartTest, WithoutTheRunKeyNothingIsCreated) {
     PrivateCurrentUser user;
@@ -113,6 +56,42 @@ TEST(AutostartTest, OnWritesTheQuotedPathAndOffDeletesOnlyThatValue) {
     SetAutostart(false);  // nothing there: nothing happens
     EXPECT_EQ(user.Text(L"OtherTool"), L"C:\\Other\\tool.exe");
     EXPECT_TRUE(user.RunKeyExists());
+}
+
+TEST(AutostartTest, OffDeletesTheValueOnlyWhenItNamesThisProgram) {
+    PrivateCurrentUser user;
+    ASSERT_TRUE(user.Ready());
+    ASSERT_TRUE(user.CreateRunKey());
+    const std::wstring self = ProgramPath();
+    std::wstring otherCase = self;
+    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towupper(c));
+    ASSERT_NE(otherCase, self);
+    struct Row {
+        const char* name;
+        std::wstring value;
+        bool removed;
+    };
+    const std::vector<Row> rows = {
+        {"quoted, as written now", L"\"" + self + L"\"", true},
+        {"bare, as older installations wrote it", self, true},
+        {"another case: the same file to Windows", L"\"" + otherCase + L"\"", true},
+        {"another copy", L"\"C:\\Portable\\Velmora\\Velmora.exe\"", false},
+        {"another copy, bare", L"C:\\Portable\\Velmora\\Velmora.exe", false},
+        {"this program with an argument: not an entry it wrote", L"\"" + self + L"\" -x", false},
+        {"empty", L"", false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        user.SetText(kRunValueName, r.value);
+        SetAutostart(false);
+        EXPECT_EQ(user.Text(kRunValueName), r.removed ? L"<missing>" : r.value);
+    }
+    const DWORD number = 1;
+    user.SetValue(kRunValueName, REG_DWORD, &number, sizeof number);
+    SetAutostart(false);
+    DWORD type = 0;
+    user.Text(kRunValueName, &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
 }
 
 TEST(AutostartTest, TheBoxShowsWhetherTheValueNamesThisProgram) {

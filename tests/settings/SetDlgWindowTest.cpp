@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "PrivateCurrentUser.h"
 #include "gpu/NvidiaGpu.h"
 #include "monitoring/MonitorDlg.h"
 #include "settings/AboutPage.h"
@@ -172,7 +173,7 @@ void Pump(HWND dialog, int rounds = 3) {
     }
 }
 
-class SettingsWindow : public testing::Test {
+class SettingsWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_TAB_CLASSES};
@@ -372,6 +373,36 @@ TEST_F(SettingsWindow, OkSavesEveryPageAndPushesInItsOrder) {
           "<SaveToFilePath>C:\\pictures</SaveToFilePath>", "<UiName>Talwyn</UiName>",
           "VirtualKeyCode=\"123\"", "Modifiers=\"1\"", "<Unknown keep=\"me\"/>"}) {
         EXPECT_TRUE(Contains(saved, part)) << part << "\n" << saved;
+    }
+}
+
+TEST_F(SettingsWindow, OkUncheckedRemovesThisProgramsStartEntryOnly) {
+    testing::PrivateCurrentUser user;
+    ASSERT_TRUE(user.Ready());
+    ASSERT_TRUE(user.CreateRunKey());
+    WriteConfig(kConfig);
+    const std::wstring self = L"\"" + testing::ProgramPath() + L"\"";
+    const std::wstring other = L"\"C:\\Portable\\Velmora\\Velmora.exe\"";
+    struct Row {
+        const char* name;
+        std::wstring value;
+        bool shownChecked;
+        bool removed;
+    };
+    const std::vector<Row> rows = {
+        {"another copy's entry, shown unchecked", other, false, false},
+        {"this program's entry, unchecked by the user", self, true, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        user.SetText(kRunValueName, r.value);
+        Open();
+        ASSERT_EQ(Checked(SettingsPage::General, IDC_GENERAL_START_WITH_WINDOWS), r.shownChecked);
+        if (r.shownChecked) Click(SettingsPage::General, IDC_GENERAL_START_WITH_WINDOWS);
+        ASSERT_FALSE(Checked(SettingsPage::General, IDC_GENERAL_START_WITH_WINDOWS));
+        PressOk();
+        EXPECT_EQ(dlg->Result(), IDOK);
+        EXPECT_EQ(user.Text(kRunValueName), r.removed ? L"<missing>" : r.value);
     }
 }
 
