@@ -12,6 +12,7 @@
 #include "app/VelmoraDlg.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigPaths.h"
+#include "config/ProgramVersion.h"
 #include "gpu/NvapiLoader.h"
 
 NvidiaGpu g_nvidiaGpu;
@@ -56,10 +57,12 @@ uint64_t HandBackFansOfLastRun(const std::wstring& markerPath) {
 
 }  // namespace
 
-std::wstring CVelmoraApp::ReadSkinPackName() {
+std::wstring CVelmoraApp::PrepareConfigAndReadSkinPack() {
     ConfigFile cfg;
+    if (!cfg.Open()) return L"";
+    StoreProgramUpdateVersion(cfg);
     std::wstring name;
-    if (!cfg.Open() || !cfg.ReadText(kPathUiName, name)) return L"";
+    if (!cfg.ReadText(kPathUiName, name)) return L"";
     return name + L".dll";
 }
 
@@ -95,7 +98,8 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     g_crashHold = &hold;
     InstallCrashGuard(ReleaseFansOnCrash);
 
-    const std::wstring pack = ReadSkinPackName();
+    // Before the main window starts the scheduled update check, which reads the version.
+    const std::wstring pack = PrepareConfigAndReadSkinPack();
     {
         CVelmoraDlg dlg(pack, L"main.png", nullptr, hold);
         dlg.DoModal();

@@ -16,9 +16,11 @@ class CVelmoraApp {
     // instance).
     int InitInstance(HINSTANCE instance);
 
-    // The skin pack file from "/Velmora/UIDlg/UiName": its text followed by ".dll", empty when
-    // the file or the element is missing.
-    static std::wstring ReadSkinPackName();
+    // The one access to "Velmora.xml" before the main window: this program's update version
+    // into a file an upgrade kept (StoreProgramUpdateVersion), then the skin pack file from
+    // "/Velmora/UIDlg/UiName": its text followed by ".dll", empty when the file or the element
+    // is missing.
+    static std::wstring PrepareConfigAndReadSkinPack();
 };
 
 }  // namespace velmora

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "config/ConfigPaths.h"
+#include "config/ConfigValues.h"
+#include "config/ProgramVersion.h"
 
 namespace velmora {
 
@@ -504,6 +506,76 @@ TEST_F(ConfigFileTest, AccessUndoesOnlyItsOwnComInitialisation) {
     CoUninitialize();
 }
 
+// A document as any save spells it: line ends "\n", an empty element "<Name/>".
+std::string WriterSpelling(std::string text) {
+    for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+    for (size_t at = 0; (at = text.find("></", at)) != std::string::npos;) {
+        const size_t open = text.rfind('<', at);
+        const size_t close = text.find('>', at + 3);
+        const std::string name = text.substr(open + 1, at - open - 1);
+        if (name.find(' ') == std::string::npos && text.substr(at + 3, close - at - 3) == name) {
+            text.replace(open, close - open + 1, "<" + name + "/>");
+            at = open;
+        } else {
+            ++at;
+        }
+    }
+    return text;
+}
+
+// What an upgrade leaves: the user's file with the old program's version. Only the version
+// becomes this program's; a file that has it already, or has none, is not even saved.
+TEST_F(ConfigFileTest, StartUpStoresTheProgramsVersionOnlyWhereItDiffers) {
+    const std::string fixture = ReadAll(Fixture(L"basic.xml"));
+    const std::string stored = "<Version>300</Version>";
+    ASSERT_NE(fixture.find(stored), std::string::npos);
+    auto withVersion = [&](const std::string& element) {
+        std::string text = fixture;
+        return text.replace(text.find(stored), stored.size(), element);
+    };
+    const std::wstring ownText = FormatConfigInt(ProgramUpdateVersion());
+    const std::string own(ownText.begin(), ownText.end());
+    struct Row {
+        const char* name;
+        std::string element;  // the Version element as stored, or nothing
+        bool stores;
+    };
+    const Row rows[] = {
+        {"an older program's",
+         "<Version>" + std::to_string(ProgramUpdateVersion() - 1) + "</Version>", true},
+        {"a newer program's (a downgrade)", "<Version>99999</Version>", true},
+        {"not a number", "<Version>abc</Version>", true},
+        {"empty", "<Version></Version>", true},
+        {"this program's", "<Version>" + own + "</Version>", false},
+        {"this program's, as the update check reads it", "<Version> " + own + "x</Version>", false},
+        {"no version at all", "", false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::string before = withVersion(r.element);
+        WriteAll(file_, before);
+        {
+            ConfigFile config(file_);
+            ASSERT_TRUE(config.Open());
+            EXPECT_EQ(StoreProgramUpdateVersion(config), r.stores);
+        }
+        const std::string after = ReadAll(file_);
+        if (!r.stores) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        // Everything else as it was, byte for byte but for how the XML writer spells line ends
+        // and empty elements.
+        EXPECT_EQ(WriterSpelling(after),
+                  WriterSpelling(withVersion("<Version>" + own + "</Version>")));
+        ConfigFile config(file_);
+        ASSERT_TRUE(config.Open());
+        int32_t version = 0;
+        EXPECT_TRUE(config.ReadInt(kPathVersion, version));
+        EXPECT_EQ(version, ProgramUpdateVersion());
+    }
+}
+
 // Except the profiles: a fresh install has none, so opening the clock window writes the card's
 // own values back instead of fixed ones.
 TEST(DeliveredConfigFile, HoldsEveryKeyOfTheTree) {
@@ -531,9 +603,10 @@ TEST(DeliveredConfigFile, HoldsEveryKeyOfTheTree) {
     std::wstring skin;
     EXPECT_TRUE(config.ReadText(kPathUiName, skin));
     EXPECT_EQ(skin, L"Norvane");
+    // Made with the program's own number: a fresh install is not offered itself.
     int32_t version = 0;
     EXPECT_TRUE(config.ReadInt(kPathVersion, version));
-    EXPECT_GT(version, 0);
+    EXPECT_EQ(version, ProgramUpdateVersion());
 }
 
 }  // namespace
