@@ -21,6 +21,9 @@ SetCompressor /SOLID lzma
 !define UNINSTALLER "uninstall.exe"
 ; The program hands the fan back on its ordinary close; give it time to do so.
 !define CLOSE_WAIT_MS 20000
+; Only the program's main window carries this window property (src/app/MainWindowMark.h): a
+; message box captioned "Velmora" has the main window's class and title too.
+!define MAIN_WINDOW_PROPERTY "Velmora.MainWindow"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -63,7 +66,19 @@ Function ${un}CloseRunningVelmora
   Push $2
   Push $3
   StrCpy $0 1
-  FindWindow $1 "#32770" "${PRODUCT}"
+  ; Every top-level window of the main window's class and title, in turn, until the one that
+  ; carries the property.
+  StrCpy $1 0
+  ${Do}
+    FindWindow $1 "#32770" "${PRODUCT}" "" $1
+    ${If} $1 P= 0
+      ${Break}
+    ${EndIf}
+    System::Call 'user32::GetPropW(p r1, w "${MAIN_WINDOW_PROPERTY}") p .r2'
+    ${If} $2 P<> 0
+      ${Break}
+    ${EndIf}
+  ${Loop}
   ${If} $1 P<> 0
     System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2) i'
     ; SYNCHRONIZE

@@ -5,6 +5,7 @@
 #include "../../res/resource.h"
 #include "app/AppGlobals.h"
 #include "app/GaugeSource.h"
+#include "app/MainWindowMark.h"
 #include "app/Screenshot.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigPaths.h"
@@ -126,6 +127,7 @@ CVelmoraDlg::~CVelmoraDlg() {
 BOOL CVelmoraDlg::OnInitDialog() {
     HWND w = Hwnd();
     SetWindowTextW(w, L"Velmora");
+    SetPropW(w, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | WS_MINIMIZEBOX | WS_SYSMENU);
     SetCaptionDrag(true);
     taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -524,6 +526,11 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             Shutdown();
+            // The close may come (from setup, say) while a message box or the settings window
+            // runs its own loop over this window; that loop would keep the program alive until
+            // the user answered. WM_QUIT ends every nested loop, each handing it on to the one
+            // outside, so a close always ends the program.
+            PostQuitMessage(0);
             break;
         case WM_QUERYENDSESSION:
             return TRUE;
@@ -565,6 +572,7 @@ LRESULT CVelmoraDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             CaptureScreenToFile(Hwnd(), screenshotFolder);
             break;
         case WM_DESTROY:
+            RemovePropW(Hwnd(), kMainWindowProperty);
             KillTimer(Hwnd(), kRefreshTimerId);
             UnregisterScreenshotHotkey(Hwnd());
             RemoveTrayIcon();

@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "app/MainWindowMark.h"
 #include "gpu/NvapiLoader.h"
 #include "gpu/NvidiaGpu.h"
 #include "win32/Handles.h"
@@ -20,8 +21,13 @@ namespace {
 constexpr UINT kTrayCallback = 2792;
 constexpr UINT kTrayIconId = 4000;
 
+// The program's message boxes may carry the main window's title too; only it has the mark.
 HWND FindMainWindow() {
-    return FindWindowW(nullptr, L"Velmora");
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, nullptr, L"Velmora")) != nullptr) {
+        if (GetPropW(w, velmora::kMainWindowProperty)) return w;
+    }
+    return nullptr;
 }
 
 // The window of the program whose owner is `owner`, other than a message box: the clock
@@ -89,13 +95,42 @@ int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
     return 0;
 }
 
+// The screen rectangle of the shown control with this text inside the window with this title
+// (a button of the settings window, to click it the way a user does); "none" when absent.
+int PrintControlRect(const wchar_t* windowTitle, const wchar_t* text) {
+    HWND top = FindWindowW(nullptr, windowTitle);
+    struct Search {
+        const wchar_t* text;
+        HWND found;
+    } search{text, nullptr};
+    if (top) {
+        EnumChildWindows(
+            top,
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(p);
+                wchar_t t[256] = {};
+                GetWindowTextW(w, t, 256);
+                if (!IsWindowVisible(w) || std::wcscmp(t, s->text) != 0) return TRUE;
+                s->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    if (!search.found) {
+        std::printf("none\n");
+        return 1;
+    }
+    PrintRect(search.found);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(
         stderr,
         "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
         "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|tool-rect-any|"
         "voltage-rect|resources|"
-        "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text\n");
+        "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text|control-rect WINDOW_TITLE TEXT\n");
     return 2;
 }
 
@@ -276,6 +311,9 @@ int wmain(int argc, wchar_t** argv) {
         return SetFan(static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     }
     if (std::wcscmp(verb, L"msgbox") == 0 && argc > 3) return AnswerMessageBox(argv[2], argv[3]);
+    if (std::wcscmp(verb, L"control-rect") == 0 && argc > 3) {
+        return PrintControlRect(argv[2], argv[3]);
+    }
     HWND w = FindMainWindow();
     if (std::wcscmp(verb, L"exists") == 0) {
         std::printf("%d\n", w ? 1 : 0);

@@ -1,16 +1,20 @@
 """The release packages under wine: the portable zip's contents, the file properties of what
 is shipped, and the installer's life cycle in a fresh prefix of its own: silent install,
 the program starting from where it was installed, an upgrade over changed settings, and a
-silent uninstall over a running program.
+silent uninstall over a running program, also while the program shows a message box captioned
+like its main window.
 
 The steps build on each other and share one prefix (creating one costs half a minute), so
 they run in the order of their names.
 """
 
+import http.server
 import os
+import re
 import shutil
 import struct
 import subprocess
+import threading
 import time
 import unittest
 import zipfile
@@ -18,6 +22,8 @@ import zipfile
 WIN_BUILD = os.environ.get("VELMORA_WIN_BUILD", "")
 WORK = os.environ.get("VELMORA_PACKAGING_WORK", "")
 VERSION = os.environ.get("VELMORA_VERSION", "")
+# The integer the update check compares, which the program keeps in "/Velmora/Version".
+UPDATE_VERSION = os.environ.get("VELMORA_UPDATE_VERSION", "")
 ROOT = os.environ.get("VELMORA_ROOT", "")
 WINE_EXEC = os.environ.get("VELMORA_WINE_EXEC", "wine")
 POKE_EXE = os.environ.get("VELMORA_POKE_EXE", "")
@@ -35,6 +41,49 @@ def wait_until(predicate, timeout=30.0, interval=0.25):
         if value or time.monotonic() > deadline:
             return value
         time.sleep(interval)
+
+
+def with_version(text, version):
+    """The settings text with its "/Velmora/Version" element holding `version`."""
+    changed, count = re.subn(r"<Version>[^<]*</Version>", "<Version>%s</Version>" % version,
+                             text, count=1)
+    assert count == 1, "no Version element"
+    return changed
+
+
+class LoopbackUpdateServer:
+    """The update server on 127.0.0.1: every request gets a descriptor of `version`. It stops
+    by itself after `lifetime` seconds should the test not stop it first."""
+
+    def __init__(self, version, lifetime=180):
+        body = ('<?xml version="1.0" encoding="utf-8"?>\n'
+                "<VelmoraUpdate><Version>%s</Version></VelmoraUpdate>\n" % version).encode()
+        self.requests = []
+        outer = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                outer.requests.append(self.path)
+                self.send_response(200)
+                self.send_header("Content-Type", "text/xml")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = "http://127.0.0.1:%d" % self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+        self.timer = threading.Timer(lifetime, self.close)
+        self.timer.daemon = True
+        self.timer.start()
+
+    def close(self):
+        self.timer.cancel()
+        self.httpd.shutdown()
+        self.httpd.server_close()
 
 
 def fixed_file_version(path):
@@ -67,7 +116,7 @@ def string_file_version(path):
 class Packaging(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not (WIN_BUILD and WORK and VERSION and ROOT and POKE_EXE):
+        if not (WIN_BUILD and WORK and VERSION and UPDATE_VERSION and ROOT and POKE_EXE):
             raise unittest.SkipTest("run through ctest (needs the build's environment)")
         cls.packages = os.path.join(WORK, "packages")
         shutil.rmtree(cls.packages, ignore_errors=True)
@@ -224,17 +273,32 @@ class Packaging(unittest.TestCase):
         self.assertTrue(wait_until(lambda: not self.velmora_processes(), 20),
                         "the upgrade left the old program running")
         self.assertEqual(self.program.wait(20), 0)
+        # What an older release left: its own update version, and the user's changes.
         settings = os.path.join(self.install_dir, "Velmora.xml")
         with open(settings, encoding="utf-8") as f:
-            changed = f.read().replace("<StartMinized>0</StartMinized>",
-                                       "<StartMinized>1</StartMinized>")
+            delivered = f.read()
+        older = int(UPDATE_VERSION) - 1
+        changed = with_version(delivered, older)
+        for old, new in [("<StartMinized>0</StartMinized>", "<StartMinized>1</StartMinized>"),
+                         ("<Left>0</Left>", "<Left>3</Left>"),
+                         ('OneX="30"', 'OneX="33"')]:
+            self.assertIn(old, changed)
+            changed = changed.replace(old, new)
         changed += "<!-- the user's own -->\n"
-        with open(settings, "w", encoding="utf-8") as f:
+        with open(settings, "w", encoding="utf-8", newline="") as f:
             f.write(changed)
         self.run_setup()
-        with open(settings, encoding="utf-8") as f:
+        with open(settings, encoding="utf-8", newline="") as f:
             self.assertEqual(f.read(), changed)
         self.assertEqual(self.installed(), sorted(SHIPPED + ["uninstall.exe"]))
+
+        # The upgraded program, run once, makes the kept file its own: the update check then
+        # compares the server's number with this program's, not with the one it replaced.
+        self.start_installed_program("exists")  # started hidden, as the kept settings ask
+        self.poke("close")
+        self.assertEqual(self.program.wait(20), 0)
+        with open(settings, encoding="utf-8", newline="") as f:
+            self.assertEqual(f.read(), with_version(changed, UPDATE_VERSION))
 
     def test_6_silent_uninstall_removes_everything_but_the_settings(self):
         # The settings the upgrade kept start it behind its tray icon: the window is there,
@@ -265,6 +329,52 @@ class Packaging(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.reg_query(UNINSTALL_KEY) is None, 60),
                         "the uninstaller did not finish")
         self.assertIn(other, self.reg_query(RUN_KEY, "Velmora") or "")
+
+    def test_8_uninstall_closes_the_program_behind_its_message_box(self):
+        # A message box of the program's own carries the main window's caption: "Check now"
+        # on the settings window's General page, with the program up to date.
+        server = LoopbackUpdateServer(UPDATE_VERSION)
+        try:
+            self.run_setup()
+            settings = os.path.join(self.install_dir, "Velmora.xml")
+            with open(settings, encoding="utf-8", newline="") as f:
+                text = f.read()
+            text = re.sub(r"<StartMinized>[^<]*</StartMinized>",
+                          "<StartMinized>0</StartMinized><UpdateServer>%s</UpdateServer>"
+                          % server.url, text, count=1)
+            with open(settings, "w", encoding="utf-8", newline="") as f:
+                f.write(text)
+            self.start_installed_program()
+            left, top = (int(v) for v in self.poke("rect").split()[:2])
+            self.click(left + 375, top + 17)  # the settings button
+            button = wait_until(lambda: self.control_rect("Seting Properties", "Check now"), 20)
+            self.assertTrue(button, "the settings window did not open")
+            time.sleep(0.5)
+            self.click((button[0] + button[2]) // 2, (button[1] + button[3]) // 2)
+            # The poke finds the topmost window of that caption: the main window until the box
+            # is there.
+            shown = wait_until(lambda: "latest version" in self.poke("msgbox", "Velmora", "text"),
+                               30, 0.5)
+            self.assertTrue(shown, "no message box captioned Velmora")
+
+            out = self.wine(os.path.join(self.install_dir, "uninstall.exe"), "/S", timeout=180)
+            self.assertEqual(out.returncode, 0, "the uninstaller gave up: " + out.stderr)
+            self.assertTrue(wait_until(lambda: self.installed() == ["Velmora.xml"], 60),
+                            self.installed())
+            self.assertEqual(self.program.wait(20), 0, "the program did not end")
+            self.assertEqual(self.velmora_processes(), [])
+        finally:
+            server.close()
+
+    def control_rect(self, window_title, text):
+        parts = self.poke("control-rect", window_title, text).split()
+        return tuple(int(p) for p in parts) if len(parts) == 4 else None
+
+    def click(self, x, y):
+        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True, env=self.env)
+        time.sleep(0.2)
+        subprocess.run(["xdotool", "click", "1"], check=True, env=self.env)
+        time.sleep(0.3)
 
 
 if __name__ == "__main__":
