@@ -158,6 +158,28 @@ bool FanControl::SwitchToDriver() {
     return device_.RestoreDefault(gpu);
 }
 
+FanSwitchOutcome FanControl::ApplySettingsSwitch(
+    bool shownOn, bool on, const std::function<bool(FanConfigValues&)>& loadConfig) {
+    if (on) {
+        if (!shownOn) {
+            // A fixed level is not the curve's to keep: it goes, whether the curve starts or not.
+            StopTimer();
+            releasedForFailures_ = false;
+            HandBackAll();
+        }
+        fanControlState = 1;
+        ApplyFanControlState(loadConfig);
+        return shownOn ? FanSwitchOutcome::Unchanged : FanSwitchOutcome::CurveOn;
+    }
+    if (shownOn) {
+        SwitchToDriver();
+        return FanSwitchOutcome::DriverOn;
+    }
+    // Off as it was: decided now, and nothing on the card changes.
+    fanControlState = 0;
+    return FanSwitchOutcome::Unchanged;
+}
+
 void FanControl::SelectedGpuChanged() {
     HandBackAll();
     if (fanTimerRunning) {

@@ -47,6 +47,16 @@ struct FanConfigValues {
     int32_t periodMs = 0;
 };
 
+// What the settings window's OK did to the fan mode (the Fan page's switch).
+enum class FanSwitchOutcome {
+    // The switch stayed as the page showed it: a fixed level stays fixed, the curve runs on.
+    Unchanged,
+    // Switched on: the curve drives the fan from now on.
+    CurveOn,
+    // Switched off: the fan is the driver's again.
+    DriverOn,
+};
+
 // Why the curve does not drive the fan while the control is on.
 enum class FanCurveProblem {
     None,
@@ -104,6 +114,14 @@ class FanControl {
     // other this run holds) goes back to the driver, held or not. False when the selected
     // GPU's hand-back was refused.
     bool SwitchToDriver();
+
+    // The settings window's OK, once the Fan page is stored: shownOn is the page's switch as it
+    // opened, on as OK finds it. Only a switch the user moved changes the mode; an untouched
+    // switch that is off leaves a fixed level (the clock window's manual mode) as it is. On
+    // brings the curve in (from a fixed level the fan goes to the driver first, so a curve
+    // that cannot start leaves no level behind); moved off, the fans go back to the driver.
+    FanSwitchOutcome ApplySettingsSwitch(bool shownOn, bool on,
+                                         const std::function<bool(FanConfigValues&)>& loadConfig);
 
     // Another GPU was chosen: the fans this run holds go back to the driver (the curve then
     // drives the new GPU from its next tick, within that cooler's range).

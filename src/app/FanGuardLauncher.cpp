@@ -13,16 +13,16 @@ namespace {
 
 class ScopedAttributeList {
   public:
-    // A list that makes the child inherit `handle` and nothing else.
-    explicit ScopedAttributeList(HANDLE* handle) {
+    // A list that makes the child inherit these `count` handles and nothing else.
+    ScopedAttributeList(HANDLE* handles, size_t count) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         buffer_.resize(size);
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
         if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
         list_ = list;
-        if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handle,
-                                       sizeof *handle, nullptr, nullptr)) {
+        if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                       count * sizeof *handles, nullptr, nullptr)) {
             DeleteProcThreadAttributeList(list_);
             list_ = nullptr;
         }
@@ -44,8 +44,9 @@ class ScopedAttributeList {
 std::wstring FormatFanGuardArguments(const FanGuardArguments& args) {
     // A Windows path holds no quote, and this one ends in a file name, not a backslash that
     // would escape the closing quote.
-    return L"--process " + std::to_wstring(args.processHandle) + L" --marker \"" + args.markerPath +
-           L"\"";
+    std::wstring text = L"--process " + std::to_wstring(args.processHandle);
+    if (args.heldSection != 0) text += L" --held " + std::to_wstring(args.heldSection);
+    return text + L" --marker \"" + args.markerPath + L"\"";
 }
 
 bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArguments& args) {
@@ -53,10 +54,11 @@ bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArgume
     for (int i = 0; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
         const wchar_t* value = argv[i + 1];
-        if (name == L"--process") {
+        if (name == L"--process" || name == L"--held") {
             wchar_t* end = nullptr;
-            parsed.processHandle = std::wcstoull(value, &end, 10);
-            if (end == value || *end != L'\0') return false;
+            const uint64_t handle = std::wcstoull(value, &end, 10);
+            if (end == value || *end != L'\0' || handle == 0) return false;
+            (name == L"--process" ? parsed.processHandle : parsed.heldSection) = handle;
         } else if (name == L"--marker") {
             parsed.markerPath = value;
         } else {
@@ -68,7 +70,7 @@ bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArgume
     return true;
 }
 
-bool StartFanGuard(const std::wstring& markerPath) {
+bool StartFanGuard(const std::wstring& markerPath, void* heldSection) {
     const std::wstring folder = ProgramFolder();
     if (folder.empty()) return false;
     const std::wstring guardPath = folder + L"\\" + kFanGuardFileName;
@@ -84,13 +86,21 @@ bool StartFanGuard(const std::wstring& markerPath) {
                          SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
         return false;
     }
+    // The held fans as this run keeps them, read-only: the guard knows them even when the
+    // marker cannot be written.
+    KernelHandle section;
+    if (heldSection) {
+        DuplicateHandle(GetCurrentProcess(), heldSection, GetCurrentProcess(), section.Out(),
+                        FILE_MAP_READ, TRUE, 0);
+    }
     FanGuardArguments args;
     args.processHandle = reinterpret_cast<uintptr_t>(self.Get());
+    args.heldSection = reinterpret_cast<uintptr_t>(section.Get());
     args.markerPath = markerPath;
     std::wstring command = L"\"" + guardPath + L"\" " + FormatFanGuardArguments(args);
 
-    HANDLE inherited = self.Get();
-    ScopedAttributeList onlyThatHandle(&inherited);
+    HANDLE inherited[2] = {self.Get(), section.Get()};
+    ScopedAttributeList onlyThatHandle(inherited, section.Get() ? 2 : 1);
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     // No console, no standard handles of ours: the guard outlives whatever we were started from.

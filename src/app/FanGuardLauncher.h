@@ -10,18 +10,20 @@ namespace velmora {
 
 inline constexpr wchar_t kFanGuardFileName[] = L"VelmoraFanGuard.exe";
 
-// Starts the guard for this process and the marker file at markerPath; false when it could
-// not be started (no guard beside the program, among others).
-bool StartFanGuard(const std::wstring& markerPath);
+// Starts the guard for this process and the marker file at markerPath; heldSection (may be
+// null) is the section this run keeps its held fans in, which the guard inherits read-only.
+// False when it could not be started (no guard beside the program, among others).
+bool StartFanGuard(const std::wstring& markerPath, void* heldSection);
 
-// The guard's arguments: the handle value of Velmora's process, valid in the guard (it is
-// inherited), and the marker file.
+// The guard's arguments: the handle values of Velmora's process and of the held fans' section
+// (0: none), valid in the guard (it inherits them), and the marker file.
 struct FanGuardArguments {
     uint64_t processHandle = 0;
+    uint64_t heldSection = 0;
     std::wstring markerPath;
 };
 
-// `--process <handle> --marker "<path>"`, as StartFanGuard passes them.
+// `--process <handle> [--held <section>] --marker "<path>"`, as StartFanGuard passes them.
 std::wstring FormatFanGuardArguments(const FanGuardArguments& args);
 // The guard's side: from the argument words (program name excluded). False unless both are
 // there and well formed.

@@ -1,7 +1,9 @@
 // VelmoraFanGuard.exe: started by Velmora when it first fixes a fan, it waits for Velmora's
 // process to end however it ends. A normal exit or the crash guard has handed every fan back
-// and removed the marker by then; a kill has not, and the guard hands back the fans the marker
-// names. It has no window and touches the driver only after Velmora is gone.
+// by then; a kill has not, and the guard hands back the fans that run held, as the section it
+// inherited says (or, without one, as the run's own marker says). A quick restart may hold a
+// fan again by then, and its marker is its own: both are left alone. It has no window and
+// touches the driver only after Velmora is gone.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -49,10 +51,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (GetProcessId(velmora.Get()) == 0) return kNotAProcess;
     if (WaitForSingleObject(velmora.Get(), INFINITE) != WAIT_OBJECT_0) return kNotAProcess;
 
-    const uint64_t held = velmora::ReadFanHoldFile(args.markerPath);
-    if (held == 0) return kDone;
-    const uint64_t remaining = HandBack(held);
+    const velmora::FanHoldOwner run = velmora::RunOfProcess(velmora.Get());
+    velmora::KernelHandle section(
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(args.heldSection)));
+    uint64_t held = 0;
+    const bool haveChannel = velmora::ReadHeldSection(section.Get(), held);
+    velmora::FanHoldMarkerFile marker(args.markerPath);
     // What is left stays in the marker for the next start of Velmora.
-    velmora::WriteFanHoldFile(args.markerPath, remaining);
+    const uint64_t remaining =
+        velmora::GuardHandBack(marker, run, haveChannel, held, velmora::RunStillRunning, HandBack);
     return remaining == 0 ? kDone : kSomeStillHeld;
 }

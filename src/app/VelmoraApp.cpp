@@ -45,14 +45,12 @@ void ShowGpuMessage(const std::wstring& text, const std::wstring& caption, unsig
 }
 
 // Fans a run that was killed (or lost power) left fixed: back to the driver. Only those: a
-// level another tool or the user set is left alone. Returns the GPUs that could not be handed
-// back yet.
-uint64_t HandBackFansOfLastRun(const std::wstring& markerPath) {
-    const uint64_t left = ReadFanHoldFile(markerPath);
-    if (left == 0) return 0;
-    const uint64_t remaining = HandBackFans(g_nvidiaGpu, left);
-    WriteFanHoldFile(markerPath, remaining);
-    return remaining;
+// level another tool or the user set is left alone, and so is a marker of a run that still
+// runs. Returns the GPUs that could not be handed back yet (this run's from now on).
+uint64_t HandBackFansOfLastRun(const std::wstring& markerPath, const FanHoldOwner& self) {
+    FanHoldMarkerFile marker(markerPath);
+    return HandBackLeftByGoneRun(marker, self, RunStillRunning,
+                                 [](uint64_t held) { return HandBackFans(g_nvidiaGpu, held); });
 }
 
 }  // namespace
@@ -84,11 +82,13 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     g_nvidiaGpu.Initialize();
 
     const std::wstring markerPath = folder + L"\\" + kFanHoldFileName;
-    const uint64_t leftHeld = HandBackFansOfLastRun(markerPath);
-    FanHoldFile marker(markerPath);
-    marker.SetOnFirstHold([&markerPath] { StartFanGuard(markerPath); });
+    const FanHoldOwner self = CurrentRun();
+    const uint64_t leftHeld = HandBackFansOfLastRun(markerPath, self);
+    FanHoldFile marker(markerPath, self);
+    marker.SetOnFirstHold([&marker] { StartFanGuard(marker.Path(), marker.Section()); });
     FanHold hold(&marker, leftHeld);
-    if (leftHeld != 0) StartFanGuard(markerPath);
+    // What could not be handed back is this run's to retry: its marker, its guard.
+    if (leftHeld != 0) marker.Store(leftHeld);
 
     // Made now, so a crash needs no allocation and no driver start-up to hand the fans back.
     static NvidiaGpu crashGpu;

@@ -99,10 +99,14 @@ bool CVelmoraDlg::SettingsWindowHost::SetScreenshotHotkey(UINT virtualKey, UINT 
     return RegisterScreenshotHotkey(owner_.Hwnd(), virtualKey, storedModifiers);
 }
 
-void CVelmoraDlg::SettingsWindowHost::ShowClockFanMode(bool userDefined) {
-    // As the clock window's own apply of the user-defined mode does: "FanManual" is "0" then.
+void CVelmoraDlg::SettingsWindowHost::ApplyFanSwitch(bool shownOn, bool on) {
+    const FanSwitchOutcome outcome = owner_.fan_.ApplySettingsSwitch(shownOn, on, LoadFanConfig);
+    // An untouched switch that is off leaves the mode, a manual level included, and so what the
+    // clock window shows.
+    if (!on && outcome == FanSwitchOutcome::Unchanged) return;
+    // As the clock window's own apply of these modes does: "FanManual" is "0" then.
     owner_.clockHost_.SetFanManual(false);
-    if (CClockSetDlg* clock = owner_.ClockWindow()) clock->ShowFanMode(userDefined);
+    if (CClockSetDlg* clock = owner_.ClockWindow()) clock->ShowFanMode(on);
 }
 
 void CVelmoraDlg::SettingsWindowHost::RequestExit() {
@@ -329,14 +333,16 @@ void CVelmoraDlg::HideToTray() {
 
 // ---- fan control -------------------------------------------------------------------------------
 
+bool CVelmoraDlg::LoadFanConfig(FanConfigValues& values) {
+    ConfigFile cfg;
+    if (!cfg.Open()) return false;
+    ReadFanMap(cfg, values.map);  // a missing "FanMap" leaves every point unread
+    values.hasPeriod = cfg.ReadInt(kPathUpdateTime, values.periodMs);
+    return true;
+}
+
 void CVelmoraDlg::ApplyFanControlState() {
-    fan_.ApplyFanControlState([](FanConfigValues& values) {
-        ConfigFile cfg;
-        if (!cfg.Open()) return false;
-        ReadFanMap(cfg, values.map);  // a missing "FanMap" leaves every point unread
-        values.hasPeriod = cfg.ReadInt(kPathUpdateTime, values.periodMs);
-        return true;
-    });
+    fan_.ApplyFanControlState(LoadFanConfig);
 }
 
 bool CVelmoraDlg::SaveFanStateOnExit() {

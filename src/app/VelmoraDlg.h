@@ -117,11 +117,9 @@ class CVelmoraDlg : public CDialogBase {
         std::wstring SkinPackFile() const override { return owner_.SkinPackFile(); }
         void ApplySkin(const std::wstring& packFile) override { owner_.ApplySkin(packFile); }
         CMonitorDlg* MonitorWindow() const override { return owner_.MonitorWindow(); }
-        void ApplyFanControlState() override { owner_.ApplyFanControlState(); }
+        void ApplyFanSwitch(bool shownOn, bool on) override;
         int FanControlState() const override { return owner_.fan_.fanControlState; }
-        void SetFanControlState(int state) override { owner_.fan_.fanControlState = state; }
         void SetFanAutoStart(bool on) override { owner_.fan_.fanAutoStart = on; }
-        void ShowClockFanMode(bool userDefined) override;
         void RequestExit() override;
 
       private:
@@ -150,6 +148,8 @@ class CVelmoraDlg : public CDialogBase {
     };
 
     void LoadStartupSettings();
+    // The "FanDlg" values the running curve takes from "Velmora.xml"; false without the file.
+    static bool LoadFanConfig(FanConfigValues& values);
     void RefreshBothGauges();
     void AddTrayIcon();
     void RemoveTrayIcon();

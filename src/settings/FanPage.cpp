@@ -25,6 +25,7 @@ void CFanDlg::OnInit() {
     SetItemText(kIdPeriod, FormatConfigInt(kPeriodLow));
     SendMessageW(Item(kIdSpin), UDM_SETRANGE32, static_cast<WPARAM>(kPeriodLow), kPeriodHigh);
     LoadFanSettings();
+    shownEnabled_ = Enabled();
 }
 
 void CFanDlg::ShowFanControls(bool show) {
@@ -102,10 +103,12 @@ std::wstring CFanDlg::CurveProblem() const {
 }
 
 void CFanDlg::SaveFanPage() {
-    const bool on = Enabled();
-    host_.SetFanControlState(on ? 1 : 0);
-    host_.ShowClockFanMode(on);
+    StoreFanSettings();
+    // After the store: the curve switched on reads what was just saved.
+    host_.ApplyFanSwitch(shownEnabled_, Enabled());
+}
 
+void CFanDlg::StoreFanSettings() {
     ConfigFile cfg;
     if (!cfg.Open()) return;
     FanCurvePoint points[kFanCurvePointCount];

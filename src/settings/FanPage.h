@@ -26,6 +26,8 @@ class CFanDlg : public CSettingsPage {
 
     // The page's values, as OK stores them.
     bool Enabled() const { return IsChecked(kIdEnable); }
+    // The switch as the page showed it when it opened.
+    bool ShownEnabled() const { return shownEnabled_; }
     bool AutoStart() const { return IsChecked(kIdAutoStart); }
     std::wstring PeriodText() const { return ItemText(kIdPeriod); }
     void GetCurve(FanCurvePoint (&points)[kFanCurvePointCount], bool& steps) const;
@@ -35,8 +37,8 @@ class CFanDlg : public CSettingsPage {
     // empty when it can. OK stops at a non-empty one and shows it.
     std::wstring CurveProblem() const;
     // OK's Fan step: "FanDlg" written in one access (points, "blLine", "UpdateTime" as typed,
-    // "AutoSystem" when it exists), then the main window's state; the clock window's fan mode
-    // follows the switch.
+    // "AutoSystem" when it exists), then the running fan control and the clock window's fan
+    // mode follow the switch (SettingsHost::ApplyFanSwitch).
     void SaveFanPage();
 
     static constexpr int kIdEnable = 1012;
@@ -53,10 +55,12 @@ class CFanDlg : public CSettingsPage {
 
   private:
     void LoadFanSettings();
+    void StoreFanSettings();
     void ShowFanControls(bool show);
 
     SettingsHost& host_;
     CStaticFanCtl curve_;
+    bool shownEnabled_ = false;
 };
 
 }  // namespace velmora

@@ -161,7 +161,6 @@ void CSetDlg::OnOk() {
     SetAutostart(general_->StartWithWindows());
     general_->Save();
     SaveFanPage();
-    host_.ApplyFanControlState();
     quickSight_->SaveQuickSightPage();
     ui_->SaveUiPage();
     monitoring_->SaveMonitoringPage();

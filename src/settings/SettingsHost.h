@@ -26,16 +26,16 @@ class SettingsHost {
     virtual void ApplySkin(const std::wstring& packFile) = 0;
     // The open monitoring window, or null.
     virtual CMonitorDlg* MonitorWindow() const = 0;
-    // The fan curve's timer brought in line with the settings just saved (the Fan page).
-    virtual void ApplyFanControlState() = 0;
+    // OK's fan step, once the Fan page's settings are stored: the fan control system's switch
+    // as the page showed it when it opened and as OK finds it. A moved switch changes the mode
+    // (the curve on, or the fan back to the driver) and an open clock settings window shows it
+    // (user-defined or automatic, "FanManual" "0"); an untouched switch that is off changes
+    // nothing, so a manual level stays and is shown as manual; one left on reloads the curve.
+    virtual void ApplyFanSwitch(bool shownOn, bool on) = 0;
     // The main window's fan control state (-1 not yet known, 0 off, 1 on) and auto-start
     // choice, which the Fan page reads and OK sets. A host without fan control keeps these.
     virtual int FanControlState() const { return -1; }
-    virtual void SetFanControlState(int /*state*/) {}
     virtual void SetFanAutoStart(bool /*on*/) {}
-    // An open clock settings window shows the fan mode OK chose: user-defined (the curve) when
-    // the fan control system is on, else automatic; "FanManual" is stored as "0" either way.
-    virtual void ShowClockFanMode(bool /*userDefined*/) {}
     // Ends the program through its ordinary closing path (the fans are handed back first), once
     // the settings window has closed.
     virtual void RequestExit() = 0;

@@ -48,6 +48,26 @@ class KernelHandle {
     HANDLE h_;
 };
 
+// A view of a file mapping (MapViewOfFile), unmapped once.
+class MappedView {
+  public:
+    explicit MappedView(void* view = nullptr) : view_(view) {}
+    ~MappedView() {
+        if (view_) UnmapViewOfFile(view_);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+
+    void* Get() const { return view_; }
+    void Reset(void* view) {
+        if (view_) UnmapViewOfFile(view_);
+        view_ = view;
+    }
+
+  private:
+    void* view_;
+};
+
 // Memory the system allocated for us with LocalAlloc (security descriptors, argument vectors),
 // given back with LocalFree.
 template <class T>

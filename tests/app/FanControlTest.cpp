@@ -486,6 +486,80 @@ TEST_F(FanControlTest, TheDriversModeTakesTheFanBackHeldOrNot) {
     EXPECT_FALSE(hold.Holds(0));
 }
 
+// The settings window's OK and the Fan page's switch, from each mode the fan can be in: only a
+// switch the user moved changes what the card does, and an untouched one leaves a fixed level.
+TEST_F(FanControlTest, TheSettingsSwitchChangesTheModeOnlyWhenMoved) {
+    enum class Mode { Driver, Fixed, Curve };
+    struct Case {
+        const char* name;
+        Mode before;
+        bool on;  // the switch at OK; as shown when it opened: before == Curve
+        bool fileReadable;
+        FanSwitchOutcome outcome;
+        Mode after;
+    };
+    const Case cases[] = {
+        {"fixed level, untouched", Mode::Fixed, false, true, FanSwitchOutcome::Unchanged,
+         Mode::Fixed},
+        {"driver, untouched", Mode::Driver, false, true, FanSwitchOutcome::Unchanged, Mode::Driver},
+        {"curve, untouched", Mode::Curve, true, true, FanSwitchOutcome::Unchanged, Mode::Curve},
+        {"curve switched off", Mode::Curve, false, true, FanSwitchOutcome::DriverOn, Mode::Driver},
+        {"fixed level, curve switched on", Mode::Fixed, true, true, FanSwitchOutcome::CurveOn,
+         Mode::Curve},
+        // The curve cannot start without the file: the fixed level goes all the same.
+        {"fixed level, curve on, no file", Mode::Fixed, true, false, FanSwitchOutcome::CurveOn,
+         Mode::Driver},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeCards card;
+        FakeTimer timer;
+        FanHold hold;
+        FanControl fan{card, timer, hold};
+        card.temperature = 60;
+        if (c.before == Mode::Curve) {
+            fan.fanControlState = 1;
+            fan.ApplyFanControlState([](FanConfigValues& out) {
+                out = kLineCurve;
+                return true;
+            });
+            timer.now += fan.TickPeriodMs();
+            fan.RunFanCurve();
+        } else if (c.before == Mode::Fixed) {
+            ASSERT_TRUE(fan.SwitchToFixedLevel(75));
+        }
+
+        const bool shownOn = c.before == Mode::Curve;
+        EXPECT_EQ(fan.ApplySettingsSwitch(shownOn, c.on,
+                                          [&](FanConfigValues& out) {
+                                              out = kLineCurve;
+                                              return c.fileReadable;
+                                          }),
+                  c.outcome);
+        EXPECT_EQ(fan.fanControlState, c.on ? 1 : 0);
+        timer.now += fan.TickPeriodMs();
+        fan.RunFanCurve();
+        switch (c.after) {
+            case Mode::Driver:
+                EXPECT_TRUE(card.Automatic());
+                EXPECT_FALSE(timer.running);
+                EXPECT_FALSE(hold.Holds(0));
+                break;
+            case Mode::Fixed:
+                EXPECT_FALSE(card.Automatic());
+                EXPECT_EQ(card.cards[0].level, 75);
+                EXPECT_TRUE(hold.Holds(0));
+                EXPECT_FALSE(timer.running);
+                break;
+            case Mode::Curve:
+                EXPECT_TRUE(timer.running);
+                EXPECT_FALSE(card.Automatic());
+                EXPECT_EQ(card.cards[0].level, 60);  // the line curve at 60 C
+                break;
+        }
+    }
+}
+
 TEST_F(FanControlTest, OnceWritesAreRefusedNothingSetsALevel) {
     SwitchOn(kLineCurve);
     card.temperature = 60;

@@ -36,18 +36,23 @@ TEST(FanGuardArguments, ComeBackWholeThroughTheSystemsSplitting) {
         LR"(\\server\share\a  b\Velmora.fanhold)",
     };
     for (const wchar_t* marker : markers) {
-        FanGuardArguments sent;
-        sent.processHandle = 0x1F4;
-        sent.markerPath = marker;
-        const std::wstring line = LR"("C:\Program Files\Velmora\VelmoraFanGuard.exe" )" +
-                                  velmora::FormatFanGuardArguments(sent);
-        std::vector<std::wstring> words = Split(line);
-        ASSERT_FALSE(words.empty());
-        words.erase(words.begin());
-        FanGuardArguments got;
-        ASSERT_TRUE(Parse(words, got)) << line;
-        EXPECT_EQ(got.processHandle, sent.processHandle);
-        EXPECT_EQ(got.markerPath, sent.markerPath);
+        // With and without the held fans' section.
+        for (const uint64_t section : {uint64_t{0}, uint64_t{0x2A8}}) {
+            FanGuardArguments sent;
+            sent.processHandle = 0x1F4;
+            sent.heldSection = section;
+            sent.markerPath = marker;
+            const std::wstring line = LR"("C:\Program Files\Velmora\VelmoraFanGuard.exe" )" +
+                                      velmora::FormatFanGuardArguments(sent);
+            std::vector<std::wstring> words = Split(line);
+            ASSERT_FALSE(words.empty());
+            words.erase(words.begin());
+            FanGuardArguments got;
+            ASSERT_TRUE(Parse(words, got)) << line;
+            EXPECT_EQ(got.processHandle, sent.processHandle);
+            EXPECT_EQ(got.heldSection, sent.heldSection);
+            EXPECT_EQ(got.markerPath, sent.markerPath);
+        }
     }
 }
 
@@ -63,6 +68,8 @@ TEST(FanGuardArguments, AnythingElseIsRefused) {
         {L"--process", L"500", L"--marker"},
         {L"--process", L"500", L"--marker", L"C:\\x\\Velmora.fanhold", L"--extra", L"1"},
         {L"500", L"C:\\x\\Velmora.fanhold"},
+        {L"--process", L"500", L"--held", L"0", L"--marker", L"C:\\x\\Velmora.fanhold"},
+        {L"--process", L"500", L"--held", L"x", L"--marker", L"C:\\x\\Velmora.fanhold"},
     };
     for (const auto& words : refused) {
         FanGuardArguments args;

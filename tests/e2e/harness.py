@@ -133,6 +133,22 @@ class VelmoraRun:
         return subprocess.run([WINE_EXEC, "taskkill", "/f", "/im", "Velmora.exe"],
                               capture_output=True, text=True, env=self.env(), timeout=30)
 
+    def guard_pids(self):
+        """Unix process ids of the fan guards this run's folder started (wine processes)."""
+        folder = os.path.basename(self.root).encode()
+        pids = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open("/proc/%s/cmdline" % entry, "rb") as f:
+                    cmdline = f.read()
+            except OSError:
+                continue
+            if b"VelmoraFanGuard.exe" in cmdline and folder in cmdline:
+                pids.append(int(entry))
+        return pids
+
     @property
     def marker_path(self):
         """The record of held fans the program keeps beside itself."""

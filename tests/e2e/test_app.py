@@ -2,6 +2,7 @@
 
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import tempfile
@@ -253,6 +254,46 @@ class FanHandedBackWhateverEndsTheProgram(E2ECase):
                     self.assert_handed_back(run)
                 finally:
                     run.stop()
+
+    def test_a_quick_restart_keeps_each_runs_fans_and_marker_its_own(self):
+        run = self.start_holding()
+        first_guard = wait_until(run.guard_pids, 10)
+        self.assertEqual(len(first_guard), 1, "no guard of the first run")
+        # The first run's guard is held up (a busy machine) until the second run has fixed
+        # the fan again and written its marker.
+        os.kill(first_guard[0], signal.SIGSTOP)
+        try:
+            run.kill_unix()
+            self.assertTrue(run.wait_exit(10))
+            run.start()
+            self.assertTrue(run.wait_window(), "the second run's window did not appear")
+            self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)),
+                            run.state())
+            self.assertTrue(wait_until(lambda: len(run.guard_pids()) == 2, 10),
+                            "no guard of the second run")
+            self.assertTrue(os.path.exists(run.marker_path))
+        finally:
+            os.kill(first_guard[0], signal.SIGCONT)
+        self.assertTrue(wait_until(lambda: first_guard[0] not in run.guard_pids(), 10),
+                        "the first run's guard did not end")
+        self.assertTrue(os.path.exists(run.marker_path), "the second run's marker was taken")
+        self.assertEqual(cooler(run.state()), (POLICY_MANUAL, 60))
+        run.kill_unix()
+        self.assert_handed_back(run)
+
+    def test_a_marker_that_cannot_be_written_leaves_the_guard_knowing_the_fans(self):
+        run = VelmoraRun(config_xml=config(enable_fan=1), scenario=scenario(temperature=60))
+        self.runs.append(run)
+        # The marker's name is taken by a folder: no marker can be written or read.
+        os.makedirs(run.marker_path)
+        run.start()
+        self.assertTrue(run.wait_window(), "main window did not appear")
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)), run.state())
+        self.assertTrue(wait_until(run.guard_pids, 10), "no guard")
+        run.kill_unix()
+        self.assertTrue(run.wait_exit(10), "the program did not end")
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_AUTO,
+                                       self.HAND_BACK_S), "fan left %s" % (cooler(run.state()),))
 
     def test_a_crash_on_a_worker_thread_hands_the_fan_back_without_the_guard(self):
         # No guard beside the program: only the crash guard in the program can hand back.

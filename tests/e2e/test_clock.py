@@ -7,7 +7,8 @@ import time
 import unittest
 
 from harness import E2ECase, wait_until
-from test_app import config, scenario
+from test_app import POLICY_AUTO, POLICY_MANUAL, config, cooler, scenario
+from test_settings import DIALOG_UNITS, OK_CENTRE, SETTINGS_BUTTON, settings_window
 
 # The clock window sits 358 px left of the main window, tops level; the voltage window 353 px
 # left of the clock window and 78 px lower. Clicks are aimed in main-window coordinates.
@@ -25,6 +26,9 @@ PROFILE_TWO = (150, 644)
 SLOT_TWO = (291, 644)
 GPU_ADD_TEN = (284, 93)
 MANUAL = (190, 337)
+USER_DEFINED = (294, 337)
+# The three fan-mode buttons, as a box of the clock window.
+FAN_MODE_BUTTONS = (44, 320, 338, 355)
 VOLTAGE = (30, 221)
 # In voltage-window coordinates.
 OVER_VOLTAGE_ON = (240, 110)
@@ -173,6 +177,73 @@ class ClockWindow(E2ECase):
         self.assertEqual(state["gpu0.over_voltage_uv"], "0")
         self.assertEqual(state["gpu0.voltage_delta_uv"], "0")
         self.assertIn("<FanManual>0</FanManual>", self.xml(run))
+
+    def fan_mode_buttons(self, run, name):
+        """The fan-mode buttons as the screen shows them (pixels), the pointer away."""
+        self.away(run)
+        time.sleep(0.5)
+        rect = self.tool_rect(run)
+        shot = run.screenshot(name)
+        left, top, right, bottom = FAN_MODE_BUTTONS
+        return subprocess.run(
+            ["convert", shot, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top,
+                                                        rect[0] + left, rect[1] + top),
+             "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+
+    def settings_ok(self, run, flip_fan_switch=False):
+        """The settings button, then OK; flip_fan_switch first flips the Fan page's switch by the
+        keyboard (the Fan tab, then its first control)."""
+        self.away(run)
+        run.click(*SETTINGS_BUTTON)
+        rect = wait_until(settings_window, 15)
+        self.assertTrue(rect, "the settings window did not open")
+        time.sleep(0.8)
+        if flip_fan_switch:
+            for key, pause in (("Right", 1.0), ("Tab", 0.3), ("space", 0.5)):
+                run.key(key)
+                time.sleep(pause)
+            run.screenshot("settings-fan-switch-flipped.png")
+        ok = (rect[0] + round(OK_CENTRE[0] * rect[2] / DIALOG_UNITS[0]),
+              rect[1] + round(OK_CENTRE[1] * rect[3] / DIALOG_UNITS[1]))
+        subprocess.run(["xdotool", "mousemove", "--sync", str(ok[0]), str(ok[1])], check=True)
+        time.sleep(0.2)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+        self.assertTrue(wait_until(lambda: settings_window() is None, 10), "OK did not close it")
+        time.sleep(1.0)
+
+    def test_settings_ok_keeps_a_manual_fan_and_a_switch_turned_off_hands_the_fan_back(self):
+        run = self.open_program()
+        self.open_clock(run)
+        self.assertTrue(wait_until(lambda: self.tool_rect(run), 10))
+        automatic = self.fan_mode_buttons(run, "clock-fan-automatic.png")
+        self.click_clock(run, MANUAL)
+        self.apply(run, "yes")
+        self.assertTrue(run.wait_state(lambda s: (cooler(s) or (0,))[0] == POLICY_MANUAL),
+                        run.state())
+        held = cooler(run.state())
+        manual = self.fan_mode_buttons(run, "clock-fan-manual.png")
+        self.assertNotEqual(manual, automatic)
+
+        # OK with nothing touched: the level stays, and so does what the windows say of it.
+        self.settings_ok(run)
+        self.assertEqual(cooler(run.state()), held, "the manual level did not stay")
+        self.assertEqual(self.fan_mode_buttons(run, "clock-fan-after-ok.png"), manual,
+                         "the clock window no longer shows the manual mode")
+        self.assertIn("<FanManual>1</FanManual>", self.xml(run))
+        time.sleep(1.0)
+        self.assertEqual(cooler(run.state()), held)
+
+        # The curve from the clock window, then switched off on the Fan page: the driver's.
+        self.click_clock(run, USER_DEFINED)
+        self.apply(run, "yes")
+        self.assertTrue(wait_until(lambda: "<FanManual>0</FanManual>" in self.xml(run), 10))
+        self.assertEqual(cooler(run.state())[0], POLICY_MANUAL)
+        self.settings_ok(run, flip_fan_switch=True)
+        self.assertTrue(run.wait_state(lambda s: cooler(s)[0] == POLICY_AUTO, 10), run.state())
+        self.assertEqual(self.fan_mode_buttons(run, "clock-fan-switched-off.png"), automatic,
+                         "the clock window does not show the automatic mode")
+        time.sleep(1.0)
+        self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
 
     def test_over_voltage_asks_on_every_click_and_off_writes_zero_at_once(self):
         run = self.open_program()

@@ -8,8 +8,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "QuietSettingsHost.h"
 #include "settings/FanPage.h"
@@ -22,12 +25,16 @@ namespace fs = std::filesystem;
 
 struct Host : testing::QuietSettingsHost {
     int FanControlState() const override { return state; }
-    void SetFanControlState(int s) override { state = s; }
     void SetFanAutoStart(bool on) override { autoStart = on ? 1 : 0; }
-    void ShowClockFanMode(bool userDefined) override { clockMode = userDefined ? 2 : 0; }
+    void ApplyFanSwitch(bool wasOn, bool nowOn) override {
+        switches.push_back({wasOn, nowOn});
+        if (onSwitch) onSwitch();
+    }
     int state = -1;
     int autoStart = -1;
-    int clockMode = -1;
+    // (shown on, on) of every switch OK handed over.
+    std::vector<std::pair<bool, bool>> switches;
+    std::function<void()> onSwitch;
 };
 
 const char kCurve[] =
@@ -61,6 +68,7 @@ class FanPage : public ::testing::Test {
     void TearDown() override {
         page_.reset();
         if (parent_) DestroyWindow(parent_);
+        parent_ = nullptr;
         SetCurrentDirectoryW(previous_.c_str());
         fs::remove_all(folder_);
     }
@@ -168,15 +176,41 @@ TEST_F(FanPage, ValuesBeyondTheGridAreShownAtItsEdgeAndADraggedCurveIsSaved) {
     SendMessageW(curve, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, 2));
     SendMessageW(curve, WM_LBUTTONUP, 0, MAKELPARAM(x, 2));
 
+    std::string fileAtSwitch;
+    host.onSwitch = [&] { fileAtSwitch = File(); };
     page_->SaveFanPage();
-    EXPECT_EQ(host.state, 1);
-    EXPECT_EQ(host.clockMode, 2);
+    // The switch comes after the store: the curve it starts reads the dragged point.
+    EXPECT_EQ(host.switches, (std::vector<std::pair<bool, bool>>{{true, true}}));
+    EXPECT_EQ(fileAtSwitch, File());
     EXPECT_EQ(host.autoStart, 0);
     const std::string file = File();
     EXPECT_NE(file.find("FourY=\"100\""), std::string::npos) << file;
     EXPECT_NE(file.find("OneX=\"0\""), std::string::npos) << file;
     EXPECT_NE(file.find("blLine=\"0\""), std::string::npos) << file;
     EXPECT_NE(file.find("<UpdateTime>0500</UpdateTime>"), std::string::npos) << file;
+}
+
+// OK hands over the switch as the page showed it and as it is: a switch clicked twice is the
+// switch the page opened with, so a fixed level behind "off" stays (the main window's rule).
+TEST_F(FanPage, OkHandsOverTheSwitchAsShownAndAsLeft) {
+    const struct {
+        int state;
+        int clicks;
+        std::pair<bool, bool> handed;
+    } cases[] = {
+        {0, 0, {false, false}}, {0, 2, {false, false}}, {0, 1, {false, true}},
+        {1, 1, {true, false}},  {1, 0, {true, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.state * 10 + c.clicks);
+        host.state = c.state;
+        host.switches.clear();
+        Open(Config("<EnableFan>0</EnableFan>" + std::string(kCurve)));
+        for (int i = 0; i < c.clicks; ++i) Click(CFanDlg::kIdEnable);
+        page_->SaveFanPage();
+        EXPECT_EQ(host.switches, (std::vector<std::pair<bool, bool>>{c.handed}));
+        TearDown();
+    }
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ class QuietSettingsHost : public SettingsHost {
     std::wstring SkinPackFile() const override { return L"Norvane.dll"; }
     void ApplySkin(const std::wstring&) override {}
     CMonitorDlg* MonitorWindow() const override { return nullptr; }
-    void ApplyFanControlState() override {}
+    void ApplyFanSwitch(bool, bool) override {}
     void RequestExit() override {}
 
   private:

@@ -105,7 +105,7 @@ struct FakeHost : SettingsHost {
         const_cast<FakeHost*>(this)->Record("monitor");
         return monitor;
     }
-    void ApplyFanControlState() override { Record("fan"); }
+    void ApplyFanSwitch(bool, bool) override { Record("fan"); }
     void RequestExit() override { Record("exit"); }
 
     void Record(const std::string& call) {
