@@ -17,8 +17,6 @@ inline constexpr wchar_t kUpdaterFile[] = L"VelmoraUpdate2.0.exe";
 // Where the descriptor lives on the server, and the one value read from it.
 inline constexpr wchar_t kUpdateDescriptorUrlPath[] = L"/updata/Velmora/VelmoraUpdate.xml";
 inline constexpr wchar_t kPathDescriptorVersion[] = L"/VelmoraUpdate/Version";
-// Optional in "Velmora.xml", read only: another server than the built-in one.
-inline constexpr wchar_t kPathUpdateServer[] = L"/Velmora/GeneralDlg/UpdateServer";
 
 inline constexpr wchar_t kUpdateMessageCaption[] = L"Velmora";
 inline constexpr wchar_t kUpToDateText[] = L"The latest version is already\uFF01";
