@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 #include "app/AppGlobals.h"
 #include "app/CrashGuard.h"
 #include "app/FanGuardLauncher.h"
@@ -113,6 +115,16 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
 }  // namespace velmora
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    velmora::CVelmoraApp app;
-    return app.InitInstance(instance);
+    int code = 0;
+    {
+        velmora::CVelmoraApp app;
+        code = app.InitInstance(instance);
+    }
+    // Every closing step is done: the fans are back with the driver, "EnableFan" is written,
+    // the windows and the fan hold are gone. An update check may still sit in a name look-up
+    // or on a server that never answers, and the runtime's ordinary exit would wait on what
+    // that thread holds; the process ends here instead, at once. Nothing else is left to run.
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    return code;
 }

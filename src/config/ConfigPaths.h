@@ -18,6 +18,9 @@ inline constexpr wchar_t kPathUpadteCheck[] = L"/Velmora/GeneralDlg/UpadteCheck"
 inline constexpr wchar_t kPathUpadteDay[] = L"/Velmora/GeneralDlg/UpadteDay";
 inline constexpr wchar_t kPathUpdateWeek[] = L"/Velmora/GeneralDlg/UpdateWeek";
 inline constexpr wchar_t kPathUpadteMonth[] = L"/Velmora/GeneralDlg/UpadteMonth";
+// Optional and read only: another update server than the built-in one. The delivered file
+// does not carry it, so it is not one of AllConfigKeys().
+inline constexpr wchar_t kPathUpdateServer[] = L"/Velmora/GeneralDlg/UpdateServer";
 
 // Monitoring window and page.
 inline constexpr wchar_t kPathMonitoringDlg[] = L"/Velmora/MonitoringDlg";

@@ -66,9 +66,44 @@ bool CGeneralDlg::OnCommand(WORD id, WORD code, HWND /*control*/) {
     return true;
 }
 
+bool CGeneralDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
+    if (msg == kCheckDownloadedMessage) {
+        CheckDownloaded(wParam != 0);
+        return true;
+    }
+    if (msg == WM_SETCURSOR && Checking()) {
+        // Working, and still taking clicks.
+        SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+        SetWindowLongPtrW(Hwnd(), DWLP_MSGRESULT, TRUE);
+        return true;
+    }
+    return false;
+}
+
+void CGeneralDlg::ShowChecking(bool checking) {
+    HWND button = Item(IDC_GENERAL_CHECK_NOW);
+    const bool hadFocus = GetFocus() == button;
+    EnableWindow(button, checking ? FALSE : TRUE);
+    if (checking && hadFocus) SetFocus(Hwnd());
+    // The pointer is on the button just clicked; it shows the change without a move.
+    SetCursor(LoadCursorW(nullptr, checking ? IDC_APPSTARTING : IDC_ARROW));
+}
+
 void CGeneralDlg::CheckNow() {
-    // On this thread, as the user asked: the page waits for the answer.
-    if (!RunManualUpdateCheck(Hwnd())) return;
+    if (Checking()) return;
+    // The download runs elsewhere: this thread goes on with the windows and the fan curve.
+    if (!download_.Start(Hwnd(), kCheckDownloadedMessage, UpdateFolder())) {
+        MessageBoxW(Hwnd(), kCheckFailedText, kUpdateMessageCaption, MB_OK);
+        return;
+    }
+    ShowChecking(true);
+}
+
+void CGeneralDlg::CheckDownloaded(bool downloaded) {
+    if (!Checking()) return;
+    download_.Finished();
+    ShowChecking(false);
+    if (!FinishManualUpdateCheck(Hwnd(), downloaded, UpdateFolder())) return;
     // The settings window ends first, so the main window's ordinary close (fans handed back)
     // runs after its loop rather than under an open settings window.
     PostMessageW(GetAncestor(Hwnd(), GA_ROOT), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

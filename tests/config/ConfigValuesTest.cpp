@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+
+#include "config/ConfigPaths.h"
 
 namespace velmora {
 namespace {
@@ -70,6 +73,16 @@ TEST(FormatConfigInt, PlainDecimal) {
     // What is written reads back as itself.
     for (int32_t v : {0, 7, -7, 65535, 2147483647})
         EXPECT_EQ(ParseConfigInt(FormatConfigInt(v)), v);
+}
+
+// Every key of "Velmora.xml" is spelled in the one table, the optional update server too; it
+// is not part of the delivered tree.
+TEST(ConfigPaths, TheUpdateServerKeyIsInTheTableButNotInTheDeliveredTree) {
+    EXPECT_EQ(std::wstring(kPathUpdateServer), std::wstring(kPathGeneralDlg) + L"/UpdateServer");
+    const std::vector<ConfigKey> keys = AllConfigKeys();
+    EXPECT_TRUE(std::none_of(keys.begin(), keys.end(), [](const ConfigKey& key) {
+        return std::wstring(key.path) == kPathUpdateServer;
+    }));
 }
 
 }  // namespace

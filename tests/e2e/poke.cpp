@@ -64,6 +64,39 @@ void PrintRect(HWND w) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
 }
 
+// A message box with this caption: a dialog with the box's text item, so the main window (a
+// dialog titled "Velmora" too) is not taken for one.
+HWND FindMessageBox(const wchar_t* caption) {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"#32770", caption)) != nullptr) {
+        if (GetDlgItem(w, 0xFFFF)) return w;
+    }
+    return nullptr;
+}
+
+// A shown control of the top-level window titled `caption`, found by its text at any depth
+// (the settings window's hidden pages hold controls of the same text).
+HWND FindControl(const wchar_t* caption, const wchar_t* text) {
+    HWND top = FindWindowW(nullptr, caption);
+    if (!top) return nullptr;
+    struct Search {
+        const wchar_t* text;
+        HWND found;
+    } search{text, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t have[256] = {};
+            GetWindowTextW(w, have, 256);
+            if (!IsWindowVisible(w) || std::wcscmp(have, s->text) != 0) return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Waits up to five seconds for a message box with this caption; prints its text and answers
 // it ("yes", "no", "ok") or, with "text", leaves it open.
 int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
@@ -71,7 +104,7 @@ int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
     if (std::wcscmp(caption, L"tip") == 0) caption = L"\u63D0\u793A";
     HWND box = nullptr;
     for (int i = 0; i < 50 && !box; ++i) {
-        box = FindWindowW(L"#32770", caption);
+        box = FindMessageBox(caption);
         if (!box) Sleep(100);
     }
     if (!box) {
@@ -95,42 +128,14 @@ int AnswerMessageBox(const wchar_t* caption, const wchar_t* answer) {
     return 0;
 }
 
-// The screen rectangle of the shown control with this text inside the window with this title
-// (a button of the settings window, to click it the way a user does); "none" when absent.
-int PrintControlRect(const wchar_t* windowTitle, const wchar_t* text) {
-    HWND top = FindWindowW(nullptr, windowTitle);
-    struct Search {
-        const wchar_t* text;
-        HWND found;
-    } search{text, nullptr};
-    if (top) {
-        EnumChildWindows(
-            top,
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                wchar_t t[256] = {};
-                GetWindowTextW(w, t, 256);
-                if (!IsWindowVisible(w) || std::wcscmp(t, s->text) != 0) return TRUE;
-                s->found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-    }
-    if (!search.found) {
-        std::printf("none\n");
-        return 1;
-    }
-    PrintRect(search.found);
-    return 0;
-}
-
 int Usage() {
     std::fprintf(
         stderr,
         "usage: poke exists|visible|rect|tray-dblclick|tray-rclick|close|endsession|syscmd-close|"
         "syscmd-minimize|syscmd-restore|command ID|crash|setfan LEVEL|tool-rect|tool-rect-any|"
         "voltage-rect|resources|"
-        "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text|control-rect WINDOW_TITLE TEXT\n");
+        "move X Y|iconic|msgbox CAPTION|tip yes|no|ok|text|"
+        "control-rect|control-enabled WINDOW-CAPTION CONTROL-TEXT\n");
     return 2;
 }
 
@@ -311,8 +316,20 @@ int wmain(int argc, wchar_t** argv) {
         return SetFan(static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     }
     if (std::wcscmp(verb, L"msgbox") == 0 && argc > 3) return AnswerMessageBox(argv[2], argv[3]);
-    if (std::wcscmp(verb, L"control-rect") == 0 && argc > 3) {
-        return PrintControlRect(argv[2], argv[3]);
+    if ((std::wcscmp(verb, L"control-rect") == 0 || std::wcscmp(verb, L"control-enabled") == 0) &&
+        argc > 3) {
+        // A control of another window (the settings window's pages), on the screen.
+        HWND control = FindControl(argv[2], argv[3]);
+        if (!control) {
+            std::printf("none\n");
+            return 1;
+        }
+        if (std::wcscmp(verb, L"control-rect") == 0) {
+            PrintRect(control);
+        } else {
+            std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+        }
+        return 0;
     }
     HWND w = FindMainWindow();
     if (std::wcscmp(verb, L"exists") == 0) {

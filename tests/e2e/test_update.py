@@ -1,24 +1,36 @@
 """End-to-end tests of the update check the program runs at every start, against an HTTP server
 on 127.0.0.1 that the test starts and whose answers it chooses: the offer and its answers, the
 descriptor left or deleted, the schedule's date keys, and the faults of the server and of the
-descriptor."""
+descriptor; and against a server that never answers, "Check now" on the settings window's
+General page with the fan curve going on meanwhile, and the program's end while a check is in
+flight."""
 
 import datetime
 import http.server
 import os
 import shutil
+import socket
+import subprocess
 import threading
 import time
 import unittest
 
 from harness import E2ECase, wait_until
-from test_app import POLICY_AUTO, POLICY_MANUAL, config, cooler, scenario
+from test_app import CLOSE_BUTTON, POLICY_AUTO, POLICY_MANUAL, config, cooler, scenario
+from test_settings import CANCEL_CENTRE, DIALOG_UNITS, SETTINGS_BUTTON, settings_window
 
 POKE_DIR = os.path.dirname(os.environ.get("VELMORA_POKE_EXE", ""))
 UPDATER = os.path.join(POKE_DIR, "VelmoraUpdate2.0.exe")
 DESCRIPTOR_PATH = "/updata/Velmora/VelmoraUpdate.xml"
 OFFER_CAPTION = "New version available"
 OFFER_TEXT = "A newer version of Velmora is available. Do you want to download it now?"
+FAILED_TEXT = "The new version failed to detect\uff01"
+SETTINGS_CAPTION = "Seting Properties"
+CHECK_NOW = "Check now"
+# The limit of one whole download of the descriptor in the program.
+DOWNLOAD_LIMIT_S = 20
+# A name that never resolves (the reserved top-level domain).
+UNRESOLVABLE_SERVER = "http://update.velmora.invalid"
 
 
 def descriptor(version):
@@ -59,6 +71,44 @@ class UpdateServer:
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
+
+
+class SilentServer:
+    """Takes every connection on 127.0.0.1 and never answers; lets go of them all and stops by
+    itself after `lifetime` seconds."""
+
+    def __init__(self, lifetime=120):
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(16)
+        self.sock.settimeout(0.2)
+        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        self.connections = []
+        self.stopped = False
+        self.thread = threading.Thread(target=self._serve, args=(time.monotonic() + lifetime,),
+                                       daemon=True)
+        self.thread.start()
+
+    def _serve(self, end):
+        while not self.stopped and time.monotonic() < end:
+            try:
+                conn, _ = self.sock.accept()
+                self.connections.append(conn)
+            except socket.timeout:
+                pass
+        for conn in self.connections:
+            conn.close()
+        self.sock.close()
+
+    def close(self):
+        self.stopped = True
+        self.thread.join(5)
+
+
+def fan_writes(run):
+    """Operations the simulated card accepted so far; with only the fan curve setting anything,
+    its writes."""
+    return int(run.state().get("set_operations", "0"))
 
 
 def settings_text(run):
@@ -202,6 +252,135 @@ class ScheduledUpdateCheck(E2ECase):
                     self.assertEqual(os.path.exists(self.descriptor_file(run)), left)
                 finally:
                     run.stop()
+
+
+def click_screen(x, y):
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
+    time.sleep(0.2)
+    subprocess.run(["xdotool", "click", "1"], check=True)
+
+
+class CheckNowAgainstASilentServer(E2ECase):
+    """"Check now" reached by clicks: the settings button, then the General page's button."""
+
+    def setUp(self):
+        super().setUp()
+        self.silent = SilentServer()
+
+    def tearDown(self):
+        super().tearDown()
+        self.silent.close()
+
+    def start_with_curve(self):
+        run = self.launch(config_xml=update_config(self.silent.url, 0, enable_fan=1),
+                          scenario=scenario(temperature=60))
+        self.assertTrue(run.wait_window())
+        self.assertTrue(run.wait_state(lambda s: cooler(s) == (POLICY_MANUAL, 60)))
+        run.poke("move", "40", "60")
+        self.assertTrue(wait_until(lambda: run.window_rect()[0] == 40, 10))
+        return run
+
+    def open_settings(self, run):
+        run.click(*SETTINGS_BUTTON)
+        rect = wait_until(settings_window, 15)
+        self.assertTrue(rect, "the settings window did not open")
+        return rect
+
+    def button_state(self, run):
+        return run.poke("control-enabled", SETTINGS_CAPTION, CHECK_NOW)
+
+    def click_check_now(self, run):
+        def button_rect():
+            out = run.poke("control-rect", SETTINGS_CAPTION, CHECK_NOW).split()
+            return out if len(out) == 4 else None
+        parts = wait_until(button_rect, 10)
+        self.assertTrue(parts, "no Check now button on the settings window")
+        left, top, right, bottom = (int(p) for p in parts)
+        click_screen((left + right) // 2, (top + bottom) // 2)
+        clicked = time.monotonic()
+        # The page shows that a check is running: its button waits.
+        self.assertTrue(wait_until(lambda: self.button_state(run) == "0", 5),
+                        "the page does not show the check running")
+        return clicked
+
+    def test_the_fan_curve_goes_on_and_the_check_ends_in_its_message(self):
+        run = self.start_with_curve()
+        self.open_settings(run)
+        clicked = self.click_check_now(run)
+        self.assertTrue(wait_until(lambda: self.silent.connections, 10))
+        run.screenshot("check-now-running.png")
+        before, since = fan_writes(run), time.monotonic()
+        time.sleep(8)
+        rate = (fan_writes(run) - before) / (time.monotonic() - since)
+        print("fan writes per second while Check now waits: %.2f" % rate)
+        # The curve writes every 250 ms; a stalled user-interface thread writes nothing.
+        self.assertGreaterEqual(rate, 1.0)
+
+        def box_text():
+            text = run.poke("msgbox", "Velmora", "ok")
+            return text if text != "none" else None
+        text = wait_until(box_text, DOWNLOAD_LIMIT_S + 10, 0.5)
+        print("Check now ended after %.1f s" % (time.monotonic() - clicked))
+        self.assertEqual(text, FAILED_TEXT)
+        self.assertLessEqual(time.monotonic() - clicked, DOWNLOAD_LIMIT_S + 10)
+        self.assertTrue(wait_until(lambda: self.button_state(run) == "1", 5))
+        self.assertTrue(run.running())
+
+    def test_closing_the_settings_window_during_the_check_does_not_wait(self):
+        run = self.start_with_curve()
+        rect = self.open_settings(run)
+        self.click_check_now(run)
+        self.assertTrue(wait_until(lambda: self.silent.connections, 10))
+        click_screen(rect[0] + round(CANCEL_CENTRE[0] * rect[2] / DIALOG_UNITS[0]),
+                     rect[1] + round(CANCEL_CENTRE[1] * rect[3] / DIALOG_UNITS[1]))
+        self.assertTrue(wait_until(lambda: settings_window() is None, 3),
+                        "the settings window waited for the check")
+        # The check left behind says nothing, and the curve goes on.
+        self.assertEqual(run.poke("msgbox", "Velmora", "text"), "none")
+        before = fan_writes(run)
+        self.assertTrue(wait_until(lambda: fan_writes(run) > before + 2, 5))
+
+
+class ClosingWithACheckInFlight(E2ECase):
+    """The close button while the start-up check waits for a server that never answers, or for
+    a name that does not resolve: the fans go back, then the process ends within 3 s."""
+
+    RUNS = 3
+
+    def test_the_process_ends_within_3_s_whatever_the_check_does(self):
+        silent = SilentServer()
+        times = {}
+        try:
+            for name, server in (("silent server", silent.url),
+                                 ("unresolvable name", UNRESOLVABLE_SERVER)):
+                for attempt in range(self.RUNS):
+                    with self.subTest(server=name, run=attempt):
+                        seen = len(silent.connections)
+                        run = self.launch(config_xml=update_config(server, 1, enable_fan=1),
+                                          scenario=scenario(temperature=60))
+                        self.assertTrue(run.wait_window())
+                        self.assertTrue(run.wait_state(
+                            lambda s: cooler(s) == (POLICY_MANUAL, 60)))
+                        if server == silent.url:
+                            self.assertTrue(wait_until(
+                                lambda: len(silent.connections) > seen, 20))
+                        else:
+                            time.sleep(1)
+                        rect = run.window_rect()
+                        click_screen(rect[0] + CLOSE_BUTTON[0], rect[1] + CLOSE_BUTTON[1])
+                        clicked = time.monotonic()
+                        ended = run.wait_exit(20)
+                        took = time.monotonic() - clicked
+                        times.setdefault(name, []).append(took)
+                        self.assertTrue(ended, "the program did not end")
+                        self.assertLessEqual(took, 3.0)
+                        self.assertEqual(cooler(run.state())[0], POLICY_AUTO)
+                        run.stop()
+        finally:
+            silent.close()
+            for name, values in times.items():
+                print("close with the check in flight (%s): %s s" %
+                      (name, ", ".join("%.2f" % t for t in values)))
 
 
 if __name__ == "__main__":

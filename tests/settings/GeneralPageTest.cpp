@@ -25,6 +25,7 @@ using testing::PrivateCurrentUser;
 using testing::ProgramPath;
 using testing::ReadFileText;
 using testing::RecordingWindow;
+using testing::StallingServer;
 using testing::TempCurrentFolder;
 using testing::TinyHttpServer;
 using testing::WriteFileText;
@@ -240,10 +241,16 @@ TEST_F(GeneralPageTest, CheckNowYesEndsTheSettingsWindowAndThenTheProgram) {
         SCOPED_TRACE(answer == IDYES ? "yes" : "no");
         DeleteFileW(marker.c_str());
         auto page = OpenPage();
+        HWND button = GetDlgItem(page->Hwnd(), IDC_GENERAL_CHECK_NOW);
         BoxAnswerer user({{kNewerVersionCaption, answer}});
         SendMessageW(page->Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_GENERAL_CHECK_NOW, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page->Hwnd(), IDC_GENERAL_CHECK_NOW)));
+                     reinterpret_cast<LPARAM>(button));
+        // The check runs elsewhere; the page shows it until its outcome.
+        EXPECT_TRUE(page->Checking());
+        EXPECT_FALSE(IsWindowEnabled(button));
+        ASSERT_TRUE(RecordingWindow::PumpUntil([&] { return !page->Checking(); }, 30000));
         ASSERT_EQ(user.Seen().size(), 1u);
+        EXPECT_TRUE(IsWindowEnabled(button));
         RecordingWindow::PumpPending();
         const bool yes = answer == IDYES;
         EXPECT_EQ(host_.exits, yes ? 1 : 0);
@@ -257,6 +264,24 @@ TEST_F(GeneralPageTest, CheckNowYesEndsTheSettingsWindowAndThenTheProgram) {
         EXPECT_EQ(FileExists(marker), yes);
     }
     DeleteFileW(marker.c_str());
+}
+
+// Against a server that never answers: the page goes on taking messages, and closing it
+// while the check waits does not wait for the check.
+TEST_F(GeneralPageTest, ClosingThePageDuringACheckDoesNotWaitForIt) {
+    StallingServer silent(StallingServer::Kind::kSilent, 60000);
+    const std::wstring url = silent.Url();
+    WriteFileText(L"Velmora.xml", "<Velmora><Version>300</Version><GeneralDlg><UpdateServer>" +
+                                      std::string(url.begin(), url.end()) +
+                                      "</UpdateServer></GeneralDlg></Velmora>");
+    auto page = OpenPage();
+    SendMessageW(page->Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_GENERAL_CHECK_NOW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page->Hwnd(), IDC_GENERAL_CHECK_NOW)));
+    ASSERT_TRUE(RecordingWindow::PumpUntil([&] { return silent.Connections() > 0; }, 10000));
+    EXPECT_TRUE(page->Checking());
+    const ULONGLONG start = GetTickCount64();
+    page.reset();
+    EXPECT_LE(GetTickCount64() - start, 2000u);
 }
 
 }  // namespace

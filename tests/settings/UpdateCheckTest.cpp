@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ using testing::BoxAnswerer;
 using testing::FileExists;
 using testing::ReadFileText;
 using testing::RecordingWindow;
+using testing::RemoveFolder;
+using testing::StallingServer;
 using testing::TempCurrentFolder;
 using testing::TinyHttpServer;
 using testing::WriteFileText;
@@ -54,41 +57,65 @@ std::string ConfigText(const Settings& s) {
     return text;
 }
 
-// The stand-in updater beside the test programs, and what it leaves when it runs.
-std::wstring UpdaterMarker() {
-    return ProgramFolder() + L"\\updater-ran.txt";
-}
-
-// Whether the stand-in updater ran: it is started before the check returns and writes its
-// marker within a few seconds; half a second shows that it was not started.
-bool UpdaterRan(bool expected) {
-    for (int i = 0; i < (expected ? 100 : 10); ++i) {
-        if (FileExists(UpdaterMarker())) {
-            Sleep(100);
-            return true;
-        }
-        Sleep(50);
-    }
-    return false;
-}
-
+// The tests' settings file lies in the current folder; the program's folder, with the
+// descriptor and a copy of the stand-in updater, is another one beneath it, so a file named
+// by a bare name (resolved against the current folder) lands where the test sees it is wrong.
 class UpdateCheckTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_NE(server_.Port(), 0);
-        ASSERT_TRUE(FileExists(ProgramFolder() + L"\\" + kUpdaterFile))
+        ASSERT_TRUE(CreateDirectoryW(program_.c_str(), nullptr));
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\" + kUpdaterFile).c_str(),
+                              (program_ + L"\\" + kUpdaterFile).c_str(), FALSE))
             << "the stand-in updater is not beside the tests";
-        DeleteFileW(UpdaterMarker().c_str());
     }
-    void TearDown() override { DeleteFileW(UpdaterMarker().c_str()); }
+    void TearDown() override {
+        // After everything the check left in flight: the updater may still hold its file.
+        for (int i = 0; i < 50 && !RemoveFolder(program_); ++i) Sleep(100);
+    }
 
     void WriteSettings(Settings s) {
         if (s.server.empty()) s.server = server_.Url();
         WriteFileText(kConfigFile, ConfigText(s));
     }
+    std::wstring DescriptorFile() const { return program_ + L"\\" + kUpdateDescriptorFile; }
+    std::wstring UpdaterMarker() const { return program_ + L"\\updater-ran.txt"; }
+    // Whether the stand-in updater ran: it is started before the check returns and writes its
+    // marker within a few seconds; half a second shows that it was not started.
+    bool UpdaterRan(bool expected) const {
+        for (int i = 0; i < (expected ? 100 : 10); ++i) {
+            if (FileExists(UpdaterMarker())) {
+                Sleep(100);
+                return true;
+            }
+            Sleep(50);
+        }
+        return false;
+    }
+    // Nothing of the check lands in the current folder but what the test put there.
+    void ExpectNothingInTheCurrentFolder() const {
+        EXPECT_FALSE(FileExists(kUpdateDescriptorFile));
+        EXPECT_FALSE(FileExists(L"updater-ran.txt"));
+    }
 
+    // "Check now" as the page runs it: the download on a thread of its own while this thread
+    // serves its windows, then the rest here once the download's message has come.
+    bool CheckNow(RecordingWindow& page, const UpdateDownloadLimits& limits = {}) {
+        page.ClearAppMessages();
+        ManualUpdateDownload download;
+        EXPECT_TRUE(download.Start(page.Hwnd(), kDownloaded, program_, limits));
+        EXPECT_TRUE(RecordingWindow::PumpUntil([&] { return !page.AppMessages().empty(); },
+                                               limits.downloadMs + 10000));
+        download.Finished();
+        if (page.AppMessages().empty()) return false;
+        EXPECT_EQ(page.AppMessages()[0].first, kDownloaded);
+        return FinishManualUpdateCheck(page.Hwnd(), page.AppMessages()[0].second != 0, program_);
+    }
+
+    static constexpr UINT kDownloaded = WM_APP + 7;
     static constexpr wchar_t kConfigFile[] = L"Velmora.xml";
     TempCurrentFolder folder_;
+    const std::wstring program_ = folder_.Path() + L"\\program";
     TinyHttpServer server_;
 };
 
@@ -171,9 +198,9 @@ TEST_F(UpdateCheckTest, TheDescriptorIsReadAsHostileInput) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        WriteFileText(kUpdateDescriptorFile, r.text);
+        WriteFileText(DescriptorFile(), r.text);
         int32_t version = -7;
-        EXPECT_EQ(ReadDescriptorVersion(kUpdateDescriptorFile, version), r.ok);
+        EXPECT_EQ(ReadDescriptorVersion(DescriptorFile(), version), r.ok);
         if (r.ok) {
             EXPECT_EQ(version, r.version);
         }
@@ -184,10 +211,11 @@ TEST_F(UpdateCheckTest, EachDownloadAsksTheServerAgain) {
     WriteSettings(Settings{});
     // The answers say "keep me for an hour": a cached copy would give 300 twice.
     server_.SetAnswers({{200, Descriptor(300)}, {200, Descriptor(301)}});
-    ASSERT_TRUE(DownloadUpdateDescriptor());
-    EXPECT_EQ(ReadFileText(kUpdateDescriptorFile), Descriptor(300));
-    ASSERT_TRUE(DownloadUpdateDescriptor());
-    EXPECT_EQ(ReadFileText(kUpdateDescriptorFile), Descriptor(301));
+    ASSERT_TRUE(DownloadUpdateDescriptor(program_));
+    EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(300));
+    ASSERT_TRUE(DownloadUpdateDescriptor(program_));
+    EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(301));
+    ExpectNothingInTheCurrentFolder();
     const std::vector<std::string> requests = server_.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].substr(0, requests[0].find(" HTTP/")),
@@ -214,8 +242,8 @@ TEST_F(UpdateCheckTest, AKeptCopyIsNotServed) {
                                      reinterpret_cast<LPWSTR>(const_cast<char*>(headers)),
                                      sizeof headers - 1, nullptr, nullptr));
     server_.SetAnswers({{200, Descriptor(301)}});
-    ASSERT_TRUE(DownloadUpdateDescriptor());
-    EXPECT_EQ(ReadFileText(kUpdateDescriptorFile), Descriptor(301));
+    ASSERT_TRUE(DownloadUpdateDescriptor(program_));
+    EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(301));
     EXPECT_EQ(server_.Requests().size(), 1u);
 }
 
@@ -248,8 +276,11 @@ TEST_F(UpdateCheckTest, FailedDownloadsAreFailures) {
         const size_t before = server_.Requests().size();
         server_.SetAnswers({r.answer});
         WriteSettings(Settings{"300", 0, r.server});
-        EXPECT_FALSE(DownloadUpdateDescriptor());
+        // The descriptor of an earlier check stays as it was.
+        WriteFileText(DescriptorFile(), Descriptor(299));
+        EXPECT_FALSE(DownloadUpdateDescriptor(program_));
         EXPECT_EQ(server_.Requests().size() > before, r.reachesServer);
+        EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(299));
     }
 }
 
@@ -356,19 +387,20 @@ TEST_F(UpdateCheckTest, CheckNowTellsTheUserAndOffersTheUpdater) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        DeleteFileW(kUpdateDescriptorFile);
+        DeleteFileW(DescriptorFile().c_str());
         DeleteFileW(UpdaterMarker().c_str());
         Settings s = r.settings;
         if (r.serverDown) s.server = L"http://127.0.0.1:1";
         WriteSettings(s);
         server_.SetAnswers(r.answers);
         BoxAnswerer user(r.user);
-        const bool chose = RunManualUpdateCheck(page.Hwnd());
+        const bool chose = CheckNow(page);
         const auto seen = user.Seen();
         EXPECT_EQ(chose, r.result);
         ASSERT_EQ(seen.size(), r.texts.size());
         for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i].text, r.texts[i]);
-        EXPECT_EQ(FileExists(kUpdateDescriptorFile), r.descriptorAfter);
+        EXPECT_EQ(FileExists(DescriptorFile()), r.descriptorAfter);
+        ExpectNothingInTheCurrentFolder();
         EXPECT_EQ(UpdaterRan(r.updaterRuns), r.updaterRuns);
         if (r.updaterRuns) {
             EXPECT_EQ(ReadFileText(UpdaterMarker()), "arguments=0\n");
@@ -378,16 +410,83 @@ TEST_F(UpdateCheckTest, CheckNowTellsTheUserAndOffersTheUpdater) {
     }
 }
 
+// Ticks of a 100 ms timer of this thread: whether it went on serving its messages.
+std::atomic<int> g_ticks{0};
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+    ++g_ticks;
+}
+
+// A server that takes the connection and never finishes its answer, or never takes it: the
+// download gives up within its limits (a server not reached within the connect limit sooner
+// than the whole one), the descriptor already there stays, and all the while the thread that
+// asked goes on with its timers. "Check now" then says the check failed.
+TEST_F(UpdateCheckTest, AServerThatNeverAnswersIsLeftWithinTheLimits) {
+    const UpdateDownloadLimits limits{1500, 6000};
+    struct Row {
+        const char* name;
+        StallingServer::Kind kind;
+        DWORD bound;  // the check has ended within this
+    };
+    const Row rows[] = {
+        {"silent", StallingServer::Kind::kSilent, limits.downloadMs + 3000},
+        {"one byte at a time", StallingServer::Kind::kDrip, limits.downloadMs + 3000},
+        {"never accepts", StallingServer::Kind::kNeverAccepts, limits.connectMs + 3000},
+    };
+    RecordingWindow page;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        // Holding on for far longer than the limits.
+        StallingServer stalling(r.kind, 60000);
+        ASSERT_NE(stalling.Port(), 0);
+        WriteSettings(Settings{"300", 0, stalling.Url()});
+        WriteFileText(DescriptorFile(), Descriptor(299));
+        BoxAnswerer user({{L"Velmora", IDOK}});
+        g_ticks = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, CountTick);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_FALSE(CheckNow(page, limits));
+        const ULONGLONG took = GetTickCount64() - start;
+        KillTimer(nullptr, timer);
+        EXPECT_LE(took, r.bound);
+        EXPECT_GE(g_ticks, 5) << "the thread that asked stood still";
+        if (r.kind != StallingServer::Kind::kNeverAccepts) {
+            EXPECT_GE(stalling.Connections(), 1);
+        }
+        const auto seen = user.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].text, kCheckFailedText);
+        EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(299));
+    }
+}
+
+// The page closes while its download waits: nothing comes after, and the descriptor stays.
+TEST_F(UpdateCheckTest, AnAbandonedCheckNowPostsNothing) {
+    StallingServer stalling(StallingServer::Kind::kSilent, 60000);
+    WriteSettings(Settings{"300", 0, stalling.Url()});
+    WriteFileText(DescriptorFile(), Descriptor(299));
+    RecordingWindow page;
+    {
+        ManualUpdateDownload download;
+        ASSERT_TRUE(download.Start(page.Hwnd(), kDownloaded, program_, {1000, 2000}));
+        EXPECT_TRUE(download.Running());
+        ASSERT_TRUE(RecordingWindow::PumpUntil([&] { return stalling.Connections() > 0; }, 5000));
+    }
+    RecordingWindow::PumpUntil([] { return false; }, 3500);
+    EXPECT_TRUE(page.AppMessages().empty());
+    EXPECT_EQ(ReadFileText(DescriptorFile()), Descriptor(299));
+}
+
 // One scheduled check on a worker thread while this thread serves the owner window, as the
 // program's user-interface thread does.
 struct ScheduledRun {
     HWND owner;
     CalendarDay today;
+    std::wstring folder;
 };
 
 DWORD WINAPI ScheduledThread(void* p) {
     auto* run = static_cast<ScheduledRun*>(p);
-    RunScheduledUpdateCheck(run->owner, run->today);
+    RunScheduledUpdateCheck(run->owner, run->today, run->folder);
     return 0;
 }
 
@@ -583,13 +682,13 @@ TEST_F(UpdateCheckTest, TheScheduledCheckFollowsItsModeAndDateKeys) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        DeleteFileW(kUpdateDescriptorFile);
+        DeleteFileW(DescriptorFile().c_str());
         DeleteFileW(UpdaterMarker().c_str());
         WriteSettings(r.settings);
         server_.SetAnswers(r.answers);
         RecordingWindow mainWindow;
         BoxAnswerer user(r.user);
-        ScheduledRun run{mainWindow.Hwnd(), r.today};
+        ScheduledRun run{mainWindow.Hwnd(), r.today, program_};
         HANDLE thread = CreateThread(nullptr, 0, ScheduledThread, &run, 0, nullptr);
         ASSERT_NE(thread, nullptr);
         EXPECT_TRUE(RecordingWindow::PumpUntil(thread, 30000));
@@ -601,8 +700,9 @@ TEST_F(UpdateCheckTest, TheScheduledCheckFollowsItsModeAndDateKeys) {
             EXPECT_EQ(seen[0].text, kNewerVersionText);
         }
         EXPECT_EQ(mainWindow.Closes(), r.closes);
-        EXPECT_EQ(FileExists(kUpdateDescriptorFile), r.descriptorAfter);
+        EXPECT_EQ(FileExists(DescriptorFile()), r.descriptorAfter);
         EXPECT_EQ(UpdaterRan(r.updaterRuns), r.updaterRuns);
+        ExpectNothingInTheCurrentFolder();
         const std::string text = ReadFileText(kConfigFile);
         for (const auto& [key, value] : {std::pair<std::string, int>{"UpadteDay", r.day},
                                          {"UpdateWeek", r.week},

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -37,6 +39,13 @@ inline std::string ReadFileText(const std::wstring& path) {
 inline void WriteFileText(const std::wstring& path, const std::string& text) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out << text;
+}
+
+// True when the folder and everything in it are gone.
+inline bool RemoveFolder(const std::wstring& path) {
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(path), error);
+    return !FileExists(path);
 }
 
 // Answers one HTTP request per connection, in order from the list set (the last one again for
@@ -128,6 +137,104 @@ class TinyHttpServer {
     mutable std::mutex mutex_;
     std::vector<Answer> answers_;
     std::vector<std::string> requests_;
+};
+
+// A server on 127.0.0.1 that never finishes an answer: it takes each connection and says
+// nothing (kSilent), sends a whole reply one byte every half second (kDrip), or takes no
+// connection at all, its queue kept full so a connect waits (kNeverAccepts). It lets go of
+// everything when destroyed, and by itself after `lifetimeMs`.
+class StallingServer {
+  public:
+    enum class Kind { kSilent, kDrip, kNeverAccepts };
+
+    StallingServer(Kind kind, DWORD lifetimeMs) : kind_(kind) {
+        WSADATA data;
+        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+            listen(listener_, kind == Kind::kNeverAccepts ? 1 : 8) != 0) {
+            return;
+        }
+        int len = sizeof at;
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &len);
+        port_ = ntohs(at.sin_port);
+        if (kind == Kind::kNeverAccepts) FillQueue(at);
+        thread_ = std::thread([this, lifetimeMs] { Serve(lifetimeMs); });
+    }
+    ~StallingServer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        for (SOCKET s : fillers_) closesocket(s);
+        closesocket(listener_);
+        if (started_) WSACleanup();
+    }
+
+    std::wstring Url() const { return L"http://127.0.0.1:" + std::to_wstring(port_); }
+    int Port() const { return port_; }
+    // Connections taken so far (none for kNeverAccepts).
+    int Connections() const { return connections_; }
+
+  private:
+    // Connections of our own until one is left waiting: the queue is full from then on.
+    void FillQueue(sockaddr_in at) {
+        for (int i = 0; i < 16; ++i) {
+            SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long nonBlocking = 1;
+            ioctlsocket(s, FIONBIO, &nonBlocking);
+            connect(s, reinterpret_cast<sockaddr*>(&at), sizeof at);
+            fillers_.push_back(s);
+            fd_set writable;
+            FD_ZERO(&writable);
+            FD_SET(s, &writable);
+            timeval wait{0, 300000};
+            if (select(0, nullptr, &writable, nullptr, &wait) == 0) return;
+        }
+    }
+
+    void Serve(DWORD lifetimeMs) {
+        const std::string body = "<VelmoraUpdate><Version>301</Version></VelmoraUpdate>";
+        const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                  std::to_string(body.size()) + "\r\n\r\n" + body;
+        std::vector<std::pair<SOCKET, size_t>> clients;  // and the bytes sent to each
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(lifetimeMs);
+        auto nextByte = std::chrono::steady_clock::now();
+        while (!stop_ && std::chrono::steady_clock::now() < end) {
+            if (kind_ != Kind::kNeverAccepts) {
+                fd_set readable;
+                FD_ZERO(&readable);
+                FD_SET(listener_, &readable);
+                timeval wait{0, 100000};
+                if (select(0, &readable, nullptr, nullptr, &wait) > 0) {
+                    SOCKET client = accept(listener_, nullptr, nullptr);
+                    if (client != INVALID_SOCKET) {
+                        clients.push_back({client, 0});
+                        ++connections_;
+                    }
+                }
+            } else {
+                Sleep(100);
+            }
+            if (kind_ == Kind::kDrip && std::chrono::steady_clock::now() >= nextByte) {
+                nextByte += std::chrono::milliseconds(500);
+                for (auto& [client, sent] : clients) {
+                    if (sent < reply.size() && send(client, &reply[sent], 1, 0) == 1) ++sent;
+                }
+            }
+        }
+        for (auto& client : clients) closesocket(client.first);
+    }
+
+    Kind kind_;
+    bool started_ = false;
+    SOCKET listener_ = INVALID_SOCKET;
+    int port_ = 0;
+    std::vector<SOCKET> fillers_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
 };
 
 // A fresh folder as the current directory for one test; the previous one comes back after.
@@ -258,6 +365,20 @@ class RecordingWindow {
     HWND Hwnd() const { return hwnd_; }
     int Closes() const { return closes_; }
     const std::vector<WPARAM>& Commands() const { return commands_; }
+    // Messages from WM_APP up that reached the window, and their wParam.
+    const std::vector<std::pair<UINT, WPARAM>>& AppMessages() const { return appMessages_; }
+    void ClearAppMessages() { appMessages_.clear(); }
+
+    // Runs the messages of this thread until `done` holds or `timeoutMs` passes.
+    static bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+        const ULONGLONG end = GetTickCount64() + timeoutMs;
+        while (!done()) {
+            if (GetTickCount64() >= end) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            PumpPending();
+        }
+        return true;
+    }
 
     // Runs the messages of this thread until `thread` ends or `timeoutMs` passes; posted
     // messages still queued afterwards are delivered too.
@@ -290,12 +411,17 @@ class RecordingWindow {
             self->commands_.push_back(wParam);
             return 0;
         }
+        if (self && msg >= WM_APP && msg <= 0xBFFF) {
+            self->appMessages_.push_back({msg, wParam});
+            return 0;
+        }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 
     HWND hwnd_ = nullptr;
     int closes_ = 0;
     std::vector<WPARAM> commands_;
+    std::vector<std::pair<UINT, WPARAM>> appMessages_;
 };
 
 }  // namespace velmora::testing
