@@ -67,9 +67,12 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     INITCOMMONCONTROLSEX icc{sizeof icc, kAllCommonControlClasses};
     InitCommonControlsEx(&icc);
 
-    // Every relative name ("Velmora.xml", the skin packs) resolves beside the program file,
-    // wherever the program was started from.
+    // The program's files ("Velmora.xml", the skin packs, the tools) are opened by their full
+    // paths beside the program file, wherever it was started from and wherever a file dialog
+    // later moves the current directory. The current directory starts there too, for what the
+    // system itself resolves against it.
     const std::wstring folder = ProgramFolder();
+    SetProgramFilesFolder(folder);
     SetCurrentDirectoryW(folder.c_str());
 
     if (TakeInstanceLock() == InstanceLockOutcome::AnotherRunning) return 0;
@@ -80,7 +83,7 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     g_nvidiaGpu.SetUserMessageSink(ShowGpuMessage);
     g_nvidiaGpu.Initialize();
 
-    const std::wstring markerPath = folder + L"\\" + kFanHoldFileName;
+    const std::wstring markerPath = ProgramFilePath(kFanHoldFileName);
     const uint64_t leftHeld = HandBackFansOfLastRun(markerPath);
     FanHoldFile marker(markerPath);
     marker.SetOnFirstHold([&markerPath] { StartFanGuard(markerPath); });
