@@ -33,11 +33,18 @@ double TimeOneSample(const std::wstring& path, int i) {
     return std::chrono::duration<double, std::micro>(t1 - t0).count();
 }
 
-// A log of `size` bytes of real lines (written, not a hole), so the restart frees real data;
-// on the disk before it is timed, as a log that grew for a day and a half would be.
+// A log of `size` bytes of real lines under its header (written, not a hole), so the restart
+// frees real data; on the disk before it is timed, as a log that grew for a day and a half
+// would be.
 bool WriteLogOfSize(const std::wstring& path, uint64_t size) {
+    const std::u16string stamp = FormatLogStamp(Stamp(0));
+    const std::u16string line = LogDataLine(stamp, kValues);
+    std::string header;
+    for (const char16_t c : LogHeaderLines(stamp)) {
+        header += static_cast<char>(c & 0xFF);
+        header += static_cast<char>(c >> 8);
+    }
     std::string chunk;
-    const std::u16string line = LogDataLine(FormatLogStamp(Stamp(0)), kValues);
     while (chunk.size() < kMiB) {
         for (const char16_t c : line) {
             chunk += static_cast<char>(c & 0xFF);
@@ -47,8 +54,13 @@ bool WriteLogOfSize(const std::wstring& path, uint64_t size) {
     chunk.resize(kMiB);
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    for (uint64_t left = size; left > 0;) {
+    if (!file.Valid() || size < header.size()) return false;
+    DWORD put = 0;
+    if (!WriteFile(file.Get(), header.data(), static_cast<DWORD>(header.size()), &put, nullptr) ||
+        put != header.size()) {
+        return false;
+    }
+    for (uint64_t left = size - header.size(); left > 0;) {
         const DWORD n = static_cast<DWORD>(std::min<uint64_t>(left, chunk.size()));
         DWORD wrote = 0;
         if (!WriteFile(file.Get(), chunk.data(), n, &wrote, nullptr) || wrote != n) return false;

@@ -71,9 +71,9 @@ bool ParseFanGuardArguments(int argc, const wchar_t* const* argv, FanGuardArgume
 }
 
 bool StartFanGuard(const std::wstring& markerPath, void* heldSection) {
-    const std::wstring folder = ProgramFolder();
+    const std::wstring folder = ProgramFilesFolder();
     if (folder.empty()) return false;
-    const std::wstring guardPath = folder + L"\\" + kFanGuardFileName;
+    const std::wstring guardPath = ProgramFilePath(kFanGuardFileName);
     const DWORD attributes = GetFileAttributesW(guardPath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;

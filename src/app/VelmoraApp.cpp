@@ -70,9 +70,12 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     INITCOMMONCONTROLSEX icc{sizeof icc, kAllCommonControlClasses};
     InitCommonControlsEx(&icc);
 
-    // Every relative name ("Velmora.xml", the skin packs) resolves beside the program file,
-    // wherever the program was started from.
+    // The program's files ("Velmora.xml", the skin packs, the tools) are opened by their full
+    // paths beside the program file, wherever it was started from and wherever a file dialog
+    // later moves the current directory. The current directory starts there too, for what the
+    // system itself resolves against it.
     const std::wstring folder = ProgramFolder();
+    SetProgramFilesFolder(folder);
     SetCurrentDirectoryW(folder.c_str());
 
     if (TakeInstanceLock() == InstanceLockOutcome::AnotherRunning) return 0;
@@ -83,7 +86,7 @@ int CVelmoraApp::InitInstance(HINSTANCE instance) {
     g_nvidiaGpu.SetUserMessageSink(ShowGpuMessage);
     g_nvidiaGpu.Initialize();
 
-    const std::wstring markerPath = folder + L"\\" + kFanHoldFileName;
+    const std::wstring markerPath = ProgramFilePath(kFanHoldFileName);
     const FanHoldOwner self = CurrentRun();
     const uint64_t leftHeld = HandBackFansOfLastRun(markerPath, self);
     FanHoldFile marker(markerPath, self);

@@ -10,6 +10,7 @@
 #include "config/ConfigValues.h"
 #include "win32/ComSupport.h"
 #include "win32/Handles.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -144,7 +145,7 @@ struct ConfigFile::Impl {
     }
 };
 
-ConfigFile::ConfigFile() : ConfigFile(std::wstring(kConfigFileName)) {}
+ConfigFile::ConfigFile() : ConfigFile(ProgramFilePath(kConfigFileName)) {}
 
 ConfigFile::ConfigFile(std::wstring path)
     : path_(std::move(path)), lock_(AccessMutex(), std::defer_lock) {}

@@ -15,8 +15,7 @@ namespace velmora {
 
 class ConfigFile {
   public:
-    // The program's own file, by its relative name (the program's folder is the current
-    // directory).
+    // The program's own file, by its full path in the program's folder (ProgramFilePath).
     ConfigFile();
     // Another file, for tests and tools.
     explicit ConfigFile(std::wstring path);

@@ -1,5 +1,8 @@
 #include "monitoring/HistoryLogWin.h"
 
+#include "config/ProgramFiles.h"
+#include "win32/ProgramFolder.h"
+
 namespace velmora {
 namespace {
 
@@ -14,8 +17,9 @@ bool HistoryLogFile::Open() {
     if (path_.empty() || file_) return false;
     // A folder, a read-only file or a missing folder fail here, before anything is made.
     // Reading the attributes below needs its own right; a write-only handle is refused that.
-    file_.emplace(CreateFileW(path_.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, kLogShare,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Reading tells a history log from another file.
+    file_.emplace(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, kLogShare, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     // The read-only mark is the user's word even where the open got through anyway (wine run
     // by root maps it to permission bits that root ignores); Windows itself refuses the open.
     // (Only the basic record: the full one asks for the volume too, a costly query under wine.)
@@ -33,6 +37,24 @@ bool HistoryLogFile::Size(uint64_t& bytes) {
     LARGE_INTEGER size{};
     if (!file_ || !GetFileSizeEx(file_->Get(), &size)) return false;
     bytes = static_cast<uint64_t>(size.QuadPart);
+    return true;
+}
+
+bool HistoryLogFile::ReadStart(size_t count, std::string& bytes) {
+    const LARGE_INTEGER start{};
+    if (!file_ || !SetFilePointerEx(file_->Get(), start, nullptr, FILE_BEGIN)) return false;
+    bytes.assign(count, '\0');
+    size_t got = 0;
+    while (got < count) {
+        DWORD n = 0;
+        if (!ReadFile(file_->Get(), bytes.data() + got, static_cast<DWORD>(count - got), &n,
+                      nullptr)) {
+            return false;
+        }
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.resize(got);
     return true;
 }
 
@@ -61,6 +83,7 @@ bool HistoryLogFile::Close() {
 
 bool AppendHistoryLog(const std::wstring& path, const LogStamp& stamp,
                       const int32_t (&values)[kLogSensorCount]) {
+    if (!IsLogPathAllowed(path) || IsProgramFileName(LongFileNameOf(path))) return false;
     HistoryLogFile file(path);
     return AppendLogSample(file, stamp, values);
 }

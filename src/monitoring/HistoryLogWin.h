@@ -19,6 +19,7 @@ class HistoryLogFile final : public LogFile {
 
     bool Open() override;
     bool Size(uint64_t& bytes) override;
+    bool ReadStart(size_t count, std::string& bytes) override;
     bool Truncate(uint64_t bytes) override;
     bool Append(std::string_view bytes) override;
     bool Close() override;
@@ -28,7 +29,8 @@ class HistoryLogFile final : public LogFile {
     std::optional<FileHandle> file_;
 };
 
-// The log at `path` (taken verbatim) on the Win32 file interface.
+// The log at `path` on the Win32 file interface, when the path rule allows it (a short form of
+// a name is checked as its long form); otherwise nothing is opened and the line is lost.
 bool AppendHistoryLog(const std::wstring& path, const LogStamp& stamp,
                       const int32_t (&values)[kLogSensorCount]);
 

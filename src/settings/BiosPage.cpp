@@ -29,6 +29,7 @@ bool ChooseBiosFile(HWND owner, bool save, std::wstring& path) {
     ofn.Flags =
         OFN_EXPLORER | OFN_NOCHANGEDIR |
         (save ? OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    const KeepCurrentFolder keep;
     const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!chosen) return false;
     path = file;
@@ -45,8 +46,18 @@ bool ConfirmBiosFlash(HWND owner, const std::wstring& path) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+void RefuseBiosBackupName(HWND owner, const std::wstring& fileName) {
+    const std::wstring text = L"\"" + fileName +
+                              L"\" is a file of the program and cannot hold the backup.\n"
+                              L"Please choose another file name.";
+    MessageBoxW(owner, text.c_str(), L"Save BIOS to file", MB_OK | MB_ICONWARNING);
+}
+
 CBiosDlg::CBiosDlg()
-    : CSettingsPage(IDD_PAGE_BIOS), chooser_(ChooseBiosFile), confirm_(ConfirmBiosFlash) {}
+    : CSettingsPage(IDD_PAGE_BIOS),
+      chooser_(ChooseBiosFile),
+      confirm_(ConfirmBiosFlash),
+      refuse_(RefuseBiosBackupName) {}
 
 void CBiosDlg::OnInit() {
     TakeOverCaptions({kIdCaption});
@@ -65,9 +76,15 @@ void CBiosDlg::Backup() {
     if (!chooser_(Hwnd(), true, path)) return;
     const std::wstring name(FileNameOf(path));
     if (name.empty()) return;
-    // The tool writes the backup into the program's folder; it then goes where the user chose.
+    // The tool writes the backup into the program's folder, so a name there that reaches one
+    // of the program's files (a short form such as "VELMOR~1.XML" too) would replace it.
+    const std::wstring written = ProgramFilePath(name);
+    if (!BackupNameAllowed(name) || !BackupNameAllowed(LongFileNameOf(written))) {
+        refuse_(Hwnd(), name);
+        return;
+    }
+    // It then goes where the user chose.
     if (!RunTool(BackupParameters(name))) return;
-    const std::wstring written = ProgramFolder() + L"\\" + name;
     if (CompareStringOrdinal(written.c_str(), -1, path.c_str(), -1, TRUE) != CSTR_EQUAL) {
         CopyFileW(written.c_str(), path.c_str(), FALSE);
     }

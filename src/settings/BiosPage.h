@@ -27,6 +27,10 @@ class CBiosDlg : public CSettingsPage {
     // The question before a flash; replaceable likewise. True: go on.
     using ConfirmFn = bool (*)(HWND owner, const std::wstring& path);
     void SetFlashConfirmation(ConfirmFn fn) { confirm_ = fn; }
+    // What the user is told when a backup would replace one of the program's files (the tool
+    // writes it into the program's folder); replaceable likewise.
+    using RefusalFn = void (*)(HWND owner, const std::wstring& fileName);
+    void SetBackupRefusal(RefusalFn fn) { refuse_ = fn; }
 
     void Backup();
     void Flash();
@@ -41,11 +45,14 @@ class CBiosDlg : public CSettingsPage {
 
     ChooseFileFn chooser_;
     ConfirmFn confirm_;
+    RefusalFn refuse_;
 };
 
 // The system's file dialogs with the page's filter.
 bool ChooseBiosFile(HWND owner, bool save, std::wstring& path);
 // "Write ... to the card?" with No as the default answer.
 bool ConfirmBiosFlash(HWND owner, const std::wstring& path);
+// "... is a file of the program" with an OK button.
+void RefuseBiosBackupName(HWND owner, const std::wstring& fileName);
 
 }  // namespace velmora

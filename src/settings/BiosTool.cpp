@@ -56,8 +56,8 @@ bool ProcessRunning(const wchar_t* imageName) {
 }
 
 bool RunNvflashAndWait(const std::wstring& parameters, HWND inputOff) {
-    const std::wstring folder = ProgramFolder();
-    const std::wstring program = folder + L"\\" + kNvflashProgram + L".exe";
+    const std::wstring folder = ProgramFilesFolder();
+    const std::wstring program = ProgramFilePath(kNvflashImage);
     // Only the tool beside the program: never one found elsewhere on the search path.
     if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
 

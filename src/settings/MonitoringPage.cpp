@@ -7,6 +7,7 @@
 #include "config/ConfigPaths.h"
 #include "config/ConfigValues.h"
 #include "settings_ids.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -179,13 +180,18 @@ void CMonitoringDlg::Step(int field, int delta, int32_t step, int32_t low, int32
 
 void CMonitoringDlg::BrowseLogFile() {
     wchar_t file[MAX_PATH] = L"Velmora.txt";
+    // The suggested name lies beside the program, wherever the current directory is.
+    const std::wstring folder = ProgramFilesFolder();
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = Hwnd();
+    ofn.lpstrInitialDir = folder.c_str();
     ofn.lpstrFilter = L"txt\0*.txt\0All fils\0*.*\0\0";
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    // The dialog would leave the current directory where the log was saved.
+    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+    const KeepCurrentFolder keep;
     if (GetSaveFileNameW(&ofn)) SetItemText(IDC_MON_LOG_PATH, file);
 }
 

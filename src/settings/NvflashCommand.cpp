@@ -1,5 +1,7 @@
 #include "settings/NvflashCommand.h"
 
+#include "config/ProgramFiles.h"
+
 namespace velmora {
 
 std::wstring QuoteArgument(std::wstring_view argument) {
@@ -32,6 +34,10 @@ std::wstring FlashParameters(std::wstring_view path) {
 std::wstring_view FileNameOf(std::wstring_view path) {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+bool BackupNameAllowed(std::wstring_view fileName) {
+    return !NamedFile(fileName).empty() && !IsProgramFileName(fileName);
 }
 
 }  // namespace velmora

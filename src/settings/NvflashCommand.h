@@ -8,7 +8,6 @@
 
 namespace velmora {
 
-inline constexpr wchar_t kNvflashProgram[] = L"nvflash";
 inline constexpr wchar_t kNvflashImage[] = L"nvflash.exe";
 inline constexpr wchar_t kBackupOption[] = L"-b ";
 inline constexpr wchar_t kFlashOptions[] = L"-4 -5 -6 ";
@@ -24,5 +23,9 @@ std::wstring FlashParameters(std::wstring_view path);
 
 // The file-name part of a path (after the last '\' or '/').
 std::wstring_view FileNameOf(std::wstring_view path);
+
+// Whether the tool may write a backup of this name: it writes into the program's folder, so
+// never under the name of one of the program's own files (nor under no name at all).
+bool BackupNameAllowed(std::wstring_view fileName);
 
 }  // namespace velmora

@@ -12,6 +12,7 @@
 #include "win32/ComPtr.h"
 #include "win32/ComSupport.h"
 #include "win32/GdiplusIncludes.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -54,7 +55,7 @@ void CUIDlg::OnInit() {
 
 bool CUIDlg::LoadPreview(const std::wstring& packFile) {
     SkinPackReader pack;
-    if (packFile.empty() || !pack.Open(packFile)) return false;
+    if (packFile.empty() || !pack.Open(ProgramFileOrPath(packFile))) return false;
     std::unique_ptr<Gdiplus::Bitmap> picture;
     const bool loaded = pack.LoadImage(kPreviewPicture, picture) && picture;
     pack.Close();
@@ -146,8 +147,13 @@ void CUIDlg::BrowseFolder() {
     }
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
-    if (FAILED(dialog->Show(Hwnd()))) return;
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+    {
+        // Browsing must not take the process's current directory along, whatever the system's
+        // dialog does with the option.
+        const KeepCurrentFolder keep;
+        if (FAILED(dialog->Show(Hwnd()))) return;
+    }
     ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.Put()))) return;
     wchar_t* path = nullptr;

@@ -218,7 +218,7 @@ DWORD WINAPI ScheduledCheckThread(void* mainWindow) {
 }  // namespace
 
 std::wstring UpdateFolder() {
-    return ProgramFolder();
+    return ProgramFilesFolder();
 }
 
 std::wstring BuiltInUpdateServer() {

@@ -10,6 +10,7 @@
 #include "toolkit/SkinDraw.h"
 #include "toolkit/SkinPackReader.h"
 #include "win32/Handles.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -104,7 +105,7 @@ void CDialogBase::CloseDialog(INT_PTR result) {
 
 bool CDialogBase::LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload) {
     SkinPackReader pack;
-    if (!pack.Open(std::filesystem::path(std::wstring(skinPackFile)))) return false;
+    if (!pack.Open(std::filesystem::path(ProgramFileOrPath(skinPackFile)))) return false;
     if (reload) {
         background_.Release();
         for (CControls* c : controls_) c->ReleasePictures();

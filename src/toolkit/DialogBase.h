@@ -54,8 +54,9 @@ class CDialogBase {
     // Ends a modal run (EndDialog) or destroys a modeless window.
     void CloseDialog(INT_PTR result);
 
-    // Opens the pack, (on reload) drops every picture, loads the background and each control's
-    // pictures, closes the pack. false, with nothing changed, when the pack cannot be opened.
+    // Opens the pack (a bare file name in the program's folder, a path as it is), (on reload)
+    // drops every picture, loads the background and each control's pictures, closes the pack.
+    // false, with nothing changed, when the pack cannot be opened.
     bool LoadSkin(std::wstring_view skinPackFile, bool redraw, bool reload);
     const std::wstring& SkinPackFile() const { return skinPackFile_; }
     void SetSkinPackFile(std::wstring_view file) { skinPackFile_ = file; }

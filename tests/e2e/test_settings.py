@@ -1,6 +1,7 @@
 """End-to-end tests of the settings window, by clicks on the running program: it opens over the
-disabled main window, Cancel leaves "Velmora.xml" as it was, and OK stores the pages and
-switches every window to the chosen skin at once."""
+disabled main window, Cancel leaves "Velmora.xml" as it was, OK stores the pages and switches
+every window to the chosen skin at once, and a file dialog that browses elsewhere leaves the
+program's own files beside it."""
 
 import os
 import subprocess
@@ -129,6 +130,90 @@ class SettingsWindow(unittest.TestCase):
             lambda: self.skin_pixel("settings-after-ok.png") != before, 10),
             "the main window kept its skin")
         self.assertTrue(self.app.running())
+
+
+class FilesBesideTheProgram(unittest.TestCase):
+    """The Monitoring page's "..." dialog browses to another folder and saves the log there;
+    the program's own files are still the ones beside it afterwards: OK stores the page in the
+    program's "Velmora.xml" (none appears in the browsed folder) and the monitoring window
+    still finds its skin pack and writes the log where it was chosen."""
+
+    TAB_MONITORING = 3
+
+    def dialog_window(self):
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Save As$"],
+                             capture_output=True, text=True).stdout.split()
+        return out[0] if out else None
+
+    def test_a_log_saved_in_another_folder_leaves_the_programs_files_where_they_are(self):
+        from test_monitor import MONITOR_BUTTON, decode_log, LOG_TITLE
+        app = VelmoraRun(config_xml=with_sections(monitoring_section("", log=1)))
+        browsed = os.path.join(app.root, "browsed folder")
+        os.makedirs(browsed)
+        app.start()
+        try:
+            self.assertTrue(app.wait_window(), "main window did not appear")
+            app.poke("move", "40", "60")
+            self.assertTrue(wait_until(lambda: app.window_rect()[0] == 40, 10))
+            time.sleep(1)
+            app.click(*SETTINGS_BUTTON)
+            rect = wait_until(settings_window, 15)
+            self.assertTrue(rect, "the settings window did not open")
+            time.sleep(0.8)
+            for _ in range(self.TAB_MONITORING):
+                app.key("Right")
+                time.sleep(0.3)
+            # From the tabs: the period, the log check box, the log path, then "...".
+            for _ in range(4):
+                app.key("Tab")
+                time.sleep(0.2)
+            app.key("space")
+            self.assertTrue(wait_until(self.dialog_window, 15), "the save dialog did not open")
+            time.sleep(1.0)
+            app.screenshot("settings-log-dialog.png")
+            # Into the other folder first, as a user browses, then the file's name.
+            app.key("ctrl+a")
+            subprocess.run(["xdotool", "type", "--delay", "20", harness.wine_path(browsed)],
+                           check=True)
+            app.key("Return")
+            time.sleep(1.5)
+            app.key("ctrl+a")
+            subprocess.run(["xdotool", "type", "--delay", "20", "gpu log.txt"], check=True)
+            app.key("Return")
+            self.assertTrue(wait_until(lambda: self.dialog_window() is None, 10),
+                            "the save dialog stayed open")
+            time.sleep(0.5)
+            app.screenshot("settings-log-chosen.png")
+            ok = (rect[0] + round(OK_CENTRE[0] * rect[2] / DIALOG_UNITS[0]),
+                  rect[1] + round(OK_CENTRE[1] * rect[3] / DIALOG_UNITS[1]))
+            subprocess.run(["xdotool", "mousemove", "--sync", str(ok[0]), str(ok[1])], check=True)
+            time.sleep(0.2)
+            subprocess.run(["xdotool", "click", "1"], check=True)
+            self.assertTrue(wait_until(lambda: settings_window() is None, 10))
+
+            log = os.path.join(browsed, "gpu log.txt")
+            with open(os.path.join(app.app_dir, "Velmora.xml"), encoding="utf-8-sig") as f:
+                text = f.read()
+            self.assertIn("<LogToFilePath>%s</LogToFilePath>" % harness.wine_path(log), text)
+            self.assertEqual(sorted(os.listdir(browsed)), [],
+                             "something was written in the browsed folder")
+
+            app.click(*MONITOR_BUTTON)
+            self.assertEqual(app.poke("msgbox", "Error", "ok"), "none",
+                             "the monitoring window did not find its skin pack")
+            self.assertTrue(wait_until(lambda: len(app.poke("tool-rect").split()) == 4, 10),
+                            "the monitoring window did not open")
+            def log_lines():
+                try:
+                    return decode_log(log) if os.path.exists(log) else []
+                except AssertionError:  # a line on its way
+                    return []
+            self.assertTrue(wait_until(lambda: len(log_lines()) >= 3, 15), "no log was written")
+            self.assertIn(LOG_TITLE, log_lines()[0])
+            self.assertEqual(sorted(os.listdir(browsed)), ["gpu log.txt"])
+            app.screenshot("settings-log-monitoring.png")
+        finally:
+            app.stop()
 
 
 def black_area(path, rect):

@@ -19,6 +19,7 @@
 #include "sim/Simulator.h"
 #include "win32/GdiplusIncludes.h"
 #include "win32/GdiplusSession.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -75,10 +76,8 @@ class LedWindow : public testing::Test {
     void SetUp() override {
         folder_ = std::filesystem::temp_directory_path() / "velmora_led_window_test";
         std::filesystem::create_directories(folder_);
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        previous_ = previous;
-        SetCurrentDirectoryW(folder_.wstring().c_str());
+        // The program's files are looked for here, wherever the current directory is.
+        previous_ = SetProgramFilesFolder(folder_.wstring());
 
         Scenario("temperature = 70\nload = idle\n");
         binding_ = std::make_unique<sim::ScopedBinding>(sim);
@@ -93,7 +92,7 @@ class LedWindow : public testing::Test {
     void TearDown() override {
         lamp.reset();
         if (owner) DestroyWindow(owner);
-        SetCurrentDirectoryW(previous_.c_str());
+        SetProgramFilesFolder(previous_);
         std::filesystem::remove_all(folder_);
     }
     void Scenario(const char* text) {

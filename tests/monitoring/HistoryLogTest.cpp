@@ -1,6 +1,7 @@
-// The history log: the stamp, the header and data lines, and the rules of one sample (create,
-// header into an empty file, restart above 50 whole MiB, nothing torn left behind), against a
-// file in memory and against a real file written through the standard library.
+// The history log: the stamp, the header and data lines, the rules of one sample (create,
+// header into an empty file, restart above 50 whole MiB, nothing torn left behind, no file but a
+// history log written to) against a file in memory and against a real file written through the
+// standard library, and the rule of the paths it may be written at.
 #include "monitoring/HistoryLog.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,19 @@ std::u16string DecodeUtf16Le(const std::string& bytes) {
     return out;
 }
 
+// The bytes the log writes for `text`, encoded here independently of the writer.
+std::string EncodeUtf16Le(const std::u16string& text) {
+    std::string out;
+    for (const char16_t c : text) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
 const LogStamp kMay9{2016, 5, 9, 8, 7, 6};
+// The start of a log another run began.
+const std::string kEarlierHeader = EncodeUtf16Le(LogHeaderLines(u"2015-11-30 23:5:0"));
 const Values kAllTen = {1531, 3505, 65, 97, 2048, 1050, 45, 1800, 87, 1620};
 
 // ---- the text ----
@@ -160,15 +173,18 @@ TEST(HistoryLogText, ValuePastItsColumnFollowsDirectly) {
 
 // ---- the rules of one sample, on a file in memory ----
 
-// A file whose first `unbacked` bytes are only counted (so 51 MiB costs nothing) and whose
-// written bytes follow in `bytes`; each call can be made to fail.
+// A file whose first `unbacked` bytes are only counted (so 51 MiB costs nothing) but for the
+// `head` they start with, and whose written bytes follow in `bytes`; each call can be made to
+// fail.
 class MemoryLogFile : public LogFile {
   public:
     bool exists = false;
     uint64_t unbacked = 0;
+    std::string head;  // at most `unbacked` bytes; zeros follow
     std::string bytes;
 
-    bool failOpen = false, failSize = false, failTruncate = false, failClose = false;
+    bool failOpen = false, failSize = false, failRead = false, failTruncate = false,
+         failClose = false;
     // An append writes only this many bytes and then fails (a full disk).
     size_t appendStopsAfter = SIZE_MAX;
 
@@ -189,12 +205,23 @@ class MemoryLogFile : public LogFile {
         size = Total();
         return true;
     }
+    bool ReadStart(size_t count, std::string& out) override {
+        EXPECT_TRUE(open);
+        if (failRead) return false;
+        std::string start =
+            head.substr(0, static_cast<size_t>(std::min<uint64_t>(head.size(), unbacked)));
+        start.append(static_cast<size_t>(std::min<uint64_t>(unbacked - start.size(), count)), '\0');
+        start += bytes;
+        out = start.substr(0, count);
+        return true;
+    }
     bool Truncate(uint64_t size) override {
         EXPECT_TRUE(open);
         ++truncates;
         if (failTruncate || size > Total()) return false;
         if (size <= unbacked) {
             unbacked = size;
+            if (head.size() > size) head.resize(static_cast<size_t>(size));
             bytes.clear();
         } else {
             bytes.resize(static_cast<size_t>(size - unbacked));
@@ -238,13 +265,62 @@ TEST(HistoryLogSample, HeaderOnlyIntoAnEmptyFile) {
                                              LogDataLine(u"2016-5-9 8:7:6", kAllTen) +
                                              LogDataLine(u"2016-5-9 8:7:7", other));
 
-    // Anything already in the file, even one byte of someone else's, means no header.
-    MemoryLogFile foreign;
-    foreign.exists = true;
-    foreign.bytes = "x";
-    ASSERT_TRUE(AppendLogSample(foreign, kMay9, kAllTen));
-    EXPECT_EQ(foreign.bytes[0], 'x');
-    EXPECT_EQ(DecodeUtf16Le(foreign.bytes.substr(1)), LogDataLine(u"2016-5-9 8:7:6", kAllTen));
+    // Another run's log is appended to, under its own header.
+    MemoryLogFile earlier;
+    earlier.exists = true;
+    earlier.bytes = kEarlierHeader;
+    ASSERT_TRUE(AppendLogSample(earlier, kMay9, kAllTen));
+    EXPECT_EQ(earlier.bytes,
+              kEarlierHeader + EncodeUtf16Le(LogDataLine(u"2016-5-9 8:7:6", kAllTen)));
+}
+
+// Only an empty file or a history log is written to: a path that names someone else's file (or
+// the program's settings file) leaves it as it was, whatever its size.
+TEST(HistoryLogSample, AFileThatIsNoHistoryLogIsLeftAsItWas) {
+    const std::string header = kEarlierHeader;
+    const std::u16string first = LogHeaderLines(u"2016-5-9 8:7:6");
+    const std::u16string second = LogHeaderLines(u"2016-5-9 8:7:7");
+    const std::u16string mixedStamps =
+        first.substr(0, first.find(u"\r\n") + 2) + second.substr(second.find(u"\r\n") + 2);
+    const struct {
+        std::string start;
+        const char* what;
+    } others[] = {
+        {"x", "one byte of someone else's"},
+        {"<?xml version=\"1.0\"?><Velmora>", "the settings file"},
+        {header.substr(0, header.size() - 2), "a header cut short"},
+        {"\xFF\xFE" + header, "the header behind a byte-order mark"},
+        {EncodeUtf16Le(mixedStamps), "two different stamps"},
+        {EncodeUtf16Le(u"Dear diary,         Velmora(Tessarin) -- Hardware monitoring logFile\r\n"),
+         "a title line without a stamp"},
+        {std::string(header.size(), '\0'), "zeros"},
+    };
+    for (const auto& other : others) {
+        for (const uint64_t size : {uint64_t{0}, 60 * kMiB}) {
+            MemoryLogFile file;
+            file.exists = true;
+            if (size == 0) {
+                file.bytes = other.start;
+            } else {
+                file.unbacked = size;
+                file.head = other.start;
+            }
+            EXPECT_FALSE(AppendLogSample(file, kMay9, kAllTen)) << other.what << " " << size;
+            EXPECT_EQ(file.truncates, 0) << other.what << " " << size;
+            EXPECT_EQ(file.appends, 0) << other.what << " " << size;
+            EXPECT_EQ(file.Total(), size == 0 ? other.start.size() : size) << other.what;
+            EXPECT_EQ(file.closes, 1) << other.what;
+        }
+    }
+}
+
+TEST(HistoryLogSample, TheHeaderTellsALogWhateverItsStamp) {
+    for (const char16_t* stamp : {u"2016-5-9 8:7:6", u"2016-12-31 23:59:59", u"1-1-1 0:0:0"}) {
+        const std::string start = EncodeUtf16Le(LogHeaderLines(stamp));
+        EXPECT_EQ(start.size(), LogHeaderBytes());
+        EXPECT_TRUE(IsHistoryLogStart(start + "more"));
+        EXPECT_FALSE(IsHistoryLogStart(start.substr(0, start.size() - 1)));
+    }
 }
 
 TEST(HistoryLogSample, RestartsOnlyAboveFiftyWholeMiB) {
@@ -255,7 +331,7 @@ TEST(HistoryLogSample, RestartsOnlyAboveFiftyWholeMiB) {
         uint64_t size;
         bool restarts;
     } cases[] = {
-        {1, false},
+        {kEarlierHeader.size(), false},  // a log of nothing but its header
         {50 * kMiB, false},
         {50 * kMiB + 6, false},
         {51 * kMiB - 1, false},  // still 50 whole MiB
@@ -267,6 +343,7 @@ TEST(HistoryLogSample, RestartsOnlyAboveFiftyWholeMiB) {
         MemoryLogFile file;
         file.exists = true;
         file.unbacked = c.size;
+        file.head = kEarlierHeader;
         ASSERT_TRUE(AppendLogSample(file, kMay9, kAllTen)) << c.size;
         if (c.restarts) {
             EXPECT_EQ(file.unbacked, 0u) << c.size;
@@ -282,24 +359,35 @@ TEST(HistoryLogSample, RestartsOnlyAboveFiftyWholeMiB) {
 // Whatever fails, the sample reports it, the file is closed when it was opened, and no torn
 // header or line stays behind.
 TEST(HistoryLogSample, FailuresLoseTheLineAndLeaveTheFileAsItWas) {
-    enum Fault { kOpen, kSize, kTruncateOnRestart, kAppendHalfIntoEmpty, kAppendHalfAtEnd, kNone };
+    enum Fault {
+        kOpen,
+        kSize,
+        kRead,
+        kTruncateOnRestart,
+        kAppendHalfIntoEmpty,
+        kAppendHalfAtEnd,
+        kNone
+    };
     const struct {
         Fault fault;
         uint64_t unbacked;
         const char* what;
     } cases[] = {
         {kOpen, 0, "cannot open or create"},
-        {kSize, 100, "size unknown"},
+        {kSize, 4096, "size unknown"},
+        {kRead, 4096, "cannot read its start"},
         {kTruncateOnRestart, 60 * kMiB, "cannot empty"},
         {kAppendHalfIntoEmpty, 0, "write stops inside the header"},
-        {kAppendHalfAtEnd, 100, "write stops inside the line"},
+        {kAppendHalfAtEnd, 4096, "write stops inside the line"},
     };
     for (const auto& c : cases) {
         MemoryLogFile file;
         file.exists = c.unbacked > 0;
         file.unbacked = c.unbacked;
+        if (c.unbacked > 0) file.head = kEarlierHeader;  // a log from an earlier run
         file.failOpen = c.fault == kOpen;
         file.failSize = c.fault == kSize;
+        file.failRead = c.fault == kRead;
         file.failTruncate = c.fault == kTruncateOnRestart;
         if (c.fault == kAppendHalfIntoEmpty || c.fault == kAppendHalfAtEnd)
             file.appendStopsAfter = 11;
@@ -308,7 +396,7 @@ TEST(HistoryLogSample, FailuresLoseTheLineAndLeaveTheFileAsItWas) {
         EXPECT_EQ(file.bytes, "") << c.what;
         EXPECT_FALSE(file.open) << c.what;
         EXPECT_EQ(file.closes, c.fault == kOpen ? 0 : 1) << c.what;
-        if (c.fault == kSize || c.fault == kTruncateOnRestart) {
+        if (c.fault == kSize || c.fault == kRead || c.fault == kTruncateOnRestart) {
             EXPECT_EQ(file.appends, 0) << c.what;
         }
     }
@@ -339,6 +427,14 @@ class StdioLogFile : public LogFile {
         std::error_code error;
         bytes = std::filesystem::file_size(path_, error);
         return !error;
+    }
+    bool ReadStart(size_t count, std::string& bytes) override {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) return false;
+        bytes.assign(count, '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(count));
+        bytes.resize(static_cast<size_t>(in.gcount()));
+        return true;
     }
     bool Truncate(uint64_t bytes) override {
         std::error_code error;
@@ -378,9 +474,10 @@ class HistoryLogFileTest : public ::testing::Test {
         std::ifstream in(path_, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    // A file of `size` zero bytes without writing them (sparse where the system can).
-    void MakeFileOfSize(uint64_t size) {
-        std::ofstream(path_, std::ios::binary).close();
+    // A file of `size` bytes that starts with `start`, zeros after it without writing them
+    // (sparse where the system can).
+    void MakeFileOfSize(uint64_t size, const std::string& start) {
+        std::ofstream(path_, std::ios::binary) << start;
         std::filesystem::resize_file(path_, size);
     }
     // The last `bytes` bytes of the file.
@@ -426,7 +523,7 @@ TEST_F(HistoryLogFileTest, TwoSamplesDecodeAsUtf16LeWithoutByteOrderMark) {
 
 TEST_F(HistoryLogFileTest, FiftyMiBAndAFewBytesIsAppendedTo) {
     const uint64_t size = 50 * kMiB + 6;
-    MakeFileOfSize(size);
+    MakeFileOfSize(size, kEarlierHeader);
     StdioLogFile file(path_);
     ASSERT_TRUE(AppendLogSample(file, kMay9, kAllTen));
     const uint64_t lineBytes = LogDataLine(u"2016-5-9 8:7:6", kAllTen).size() * 2;
@@ -435,11 +532,63 @@ TEST_F(HistoryLogFileTest, FiftyMiBAndAFewBytesIsAppendedTo) {
 }
 
 TEST_F(HistoryLogFileTest, FiftyOneMiBStartsAgainWithTheHeader) {
-    MakeFileOfSize(51 * kMiB);
+    MakeFileOfSize(51 * kMiB, kEarlierHeader);
     StdioLogFile file(path_);
     ASSERT_TRUE(AppendLogSample(file, kMay9, kAllTen));
     EXPECT_EQ(DecodeUtf16Le(ReadAll()),
               LogHeaderLines(u"2016-5-9 8:7:6") + LogDataLine(u"2016-5-9 8:7:6", kAllTen));
+}
+
+TEST_F(HistoryLogFileTest, FiftyOneMiBOfSomethingElseStaysAsItWas) {
+    const std::string start = "<?xml version=\"1.0\"?>\n<Velmora>";
+    MakeFileOfSize(51 * kMiB, start);
+    StdioLogFile file(path_);
+    EXPECT_FALSE(AppendLogSample(file, kMay9, kAllTen));
+    EXPECT_EQ(std::filesystem::file_size(path_), 51 * kMiB);
+    std::ifstream in(path_, std::ios::binary);
+    std::string head(start.size(), '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head, start);
+}
+
+// ---- where the log may be written ----
+
+TEST(HistoryLogPath, OnlyAFullPathThatIsNoneOfTheProgramsFiles) {
+    const struct {
+        const wchar_t* path;
+        bool allowed;
+        const char* what;
+    } cases[] = {
+        {L"C:\\logs\\gpu.txt", true, "a full path"},
+        {L"d:/logs/gpu.txt", true, "forward slashes"},
+        {L"\\\\server\\share\\gpu.txt", true, "a share"},
+        {L"C:\\Users\\Jo Doe\\Velmora.txt", true, "the dialog's own suggestion"},
+        {L"C:\\logs\\Velmora.xml.txt", true, "a program file's name inside another"},
+        {L"Velmora.xml", false, "relative: follows the current directory"},
+        {L"logs\\gpu.txt", false, "relative folder"},
+        {L"..\\gpu.txt", false, "the parent of the current directory"},
+        {L"\\logs\\gpu.txt", false, "the current drive's root"},
+        {L"C:gpu.txt", false, "the current directory of drive C"},
+        {L"", false, "empty"},
+        {L"C:\\Program Files\\Velmora\\Velmora.xml", false, "the settings file"},
+        {L"C:\\Program Files\\Velmora\\velmora.XML. ", false, "the same, as the system stores it"},
+        {L"D:\\elsewhere\\Norvane.dll", false, "a skin pack's name in any folder"},
+        {L"C:\\Velmora\\Velmora.exe", false, "the program"},
+        {L"C:\\Velmora\\nvflash.exe", false, "the flashing tool"},
+        {L"C:\\Velmora\\Velmora.fanhold", false, "the fan marker"},
+        {L"C:\\logs\\gpu.txt:hidden", false, "a stream"},
+        {L"C:\\logs\\Velmora.xml::$DATA", false, "a stream of a program file"},
+        {L"C:\\logs\\NUL", false, "a device"},
+        {L"C:\\logs\\con.txt", false, "a device with an extension"},
+        {L"C:\\logs\\COM3.log", false, "a serial port"},
+        {L"C:\\logs\\COM10.log", true, "no device has that name"},
+        {L"C:\\logs\\console.txt", true, "a longer name"},
+        {L"\\\\.\\C:\\logs\\gpu.txt", false, "the device namespace"},
+        {L"\\\\?\\C:\\logs\\gpu.txt", false, "the verbatim namespace"},
+        {L"C:\\logs\\", false, "a folder"},
+        {L"C:\\logs\\..", false, "a folder by its dots"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsLogPathAllowed(c.path), c.allowed) << c.what;
 }
 
 }  // namespace

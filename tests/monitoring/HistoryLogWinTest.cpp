@@ -1,6 +1,7 @@
 // The history log on the real Win32 file: appended sample after sample, readable (and kept
-// readable) by an editor's handle while the program writes, and refused quietly where it cannot
-// be written, without making anything.
+// readable) by an editor's handle while the program writes, refused quietly where it cannot
+// be written, without making anything, and never written into a file that is not a history log
+// or at a path the rule refuses (a relative one, a program file's name, its short form too).
 #include "monitoring/HistoryLogWin.h"
 
 #include <windows.h>
@@ -104,10 +105,14 @@ class HistoryLogWinTest : public ::testing::Test {
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return UINT64_MAX;
         return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
-    // A file of `size` zero bytes, set by its end rather than written.
-    void MakeFileOfSize(uint64_t size) {
+    // A file of `size` bytes that starts with `start` (a log's header unless told otherwise),
+    // zeros after it set by its end rather than written.
+    void MakeFileOfSize(uint64_t size,
+                        std::string start = Utf16LeBytes(LogHeaderLines(u"2015-1-1 0:0:0"))) {
         HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD put = 0;
+        EXPECT_TRUE(WriteFile(h, start.data(), static_cast<DWORD>(start.size()), &put, nullptr));
         LARGE_INTEGER at{};
         at.QuadPart = static_cast<LONGLONG>(size);
         EXPECT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h));
@@ -216,6 +221,53 @@ TEST_F(HistoryLogWinTest, RestartsAboveFiftyWholeMiB) {
             EXPECT_EQ(SizeOf(path_), c.size + lineBytes) << c.size;
         }
     }
+}
+
+// Someone else's file at the log's path, small or past the restart size: never added to, never
+// emptied.
+TEST_F(HistoryLogWinTest, AFileThatIsNoLogIsNeverWritten) {
+    const std::string settings =
+        "<?xml version=\"1.0\"?>\r\n<Velmora><Version>300</Version></Velmora>\r\n";
+    WriteFileOf(path_, settings);
+    EXPECT_FALSE(AppendHistoryLog(path_, kStamp, kValues));
+    EXPECT_EQ(ReadAll(path_), settings);
+
+    MakeFileOfSize(51 * kMiB, settings);
+    EXPECT_FALSE(AppendHistoryLog(path_, kStamp, kValues));
+    EXPECT_EQ(SizeOf(path_), 51 * kMiB);
+    EXPECT_EQ(ReadAll(path_).substr(0, settings.size()), settings);
+}
+
+// A relative path follows the current directory wherever a file dialog left it; a program
+// file's name (by its long or its short form) would be that file where the program lies.
+TEST_F(HistoryLogWinTest, RefusedPathsOpenNothing) {
+    const std::string settings = "<Velmora/>";
+    WriteFileOf(dir_ + L"\\Velmora.xml", settings);
+    WriteFileOf(dir_ + L"\\VelmoraUpdate.xml", settings);
+    const std::vector<std::wstring> before = Listing(dir_);
+
+    wchar_t previous[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir_.c_str()));
+    const bool relativeSettings = AppendHistoryLog(L"Velmora.xml", kStamp, kValues);
+    const bool relativeNew = AppendHistoryLog(L"gpu.txt", kStamp, kValues);
+    SetCurrentDirectoryW(previous);
+    EXPECT_FALSE(relativeSettings);
+    EXPECT_FALSE(relativeNew);
+
+    EXPECT_FALSE(AppendHistoryLog(dir_ + L"\\Velmora.xml", kStamp, kValues));
+    EXPECT_FALSE(AppendHistoryLog(dir_ + L"\\VELMORA.XML.", kStamp, kValues));
+    wchar_t shortPath[MAX_PATH] = {};
+    const std::wstring update = dir_ + L"\\VelmoraUpdate.xml";
+    const DWORD n = GetShortPathNameW(update.c_str(), shortPath, MAX_PATH);
+    if (n > 0 && n < MAX_PATH && std::wstring(shortPath).find(L'~') != std::wstring::npos) {
+        EXPECT_FALSE(AppendHistoryLog(shortPath, kStamp, kValues)) << "short form";
+    } else {
+        ADD_FAILURE() << "the system gave no short form to test";
+    }
+    EXPECT_EQ(Listing(dir_), before);
+    EXPECT_EQ(ReadAll(dir_ + L"\\Velmora.xml"), settings);
+    EXPECT_EQ(ReadAll(update), settings);
 }
 
 }  // namespace

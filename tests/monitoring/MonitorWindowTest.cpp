@@ -17,6 +17,7 @@
 #include "sim/Simulator.h"
 #include "win32/GdiplusIncludes.h"
 #include "win32/GdiplusSession.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -50,10 +51,8 @@ class MonitorWindow : public testing::Test {
         folder_ = std::filesystem::temp_directory_path() / "velmora_monitor_window_test";
         std::filesystem::create_directories(folder_);
         std::ofstream(folder_ / "Velmora.xml") << kConfig;
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        previous_ = previous;
-        SetCurrentDirectoryW(folder_.wstring().c_str());
+        // The program's files are looked for here, wherever the current directory is.
+        previous_ = SetProgramFilesFolder(folder_.wstring());
 
         std::string error;
         ASSERT_TRUE(sim.LoadScenarioText("load = 40\ntemperature = 66\n", &error)) << error;
@@ -69,7 +68,7 @@ class MonitorWindow : public testing::Test {
     }
     void TearDown() override {
         dlg.reset();
-        SetCurrentDirectoryW(previous_.c_str());
+        SetProgramFilesFolder(previous_);
         std::filesystem::remove_all(folder_);
     }
     void Move(int x, int y) { SendMessageW(dlg->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }

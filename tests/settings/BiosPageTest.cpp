@@ -1,7 +1,8 @@
-// The BIOS page with a stand-in flashing tool beside the test (it records its arguments and
-// writes the backup it is asked for): a backup to a path with blanks lands there, a flash asks
-// first and passes the path as one argument, the window goes on painting during a long run, a
-// missing tool starts nothing.
+// The BIOS page with a stand-in flashing tool in a program folder of the test's own (it records
+// its arguments and writes the backup it is asked for): a backup to a path with blanks lands
+// there, a backup named like one of the program's files is refused, a flash asks first and
+// passes the path as one argument, the window goes on painting during a long run, a missing
+// tool starts nothing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,11 @@
 namespace velmora {
 namespace {
 
+// The program's folder for the code under test, with a copy of the stand-in tool in it.
+std::filesystem::path g_programFolder;
+
 std::filesystem::path Beside(const wchar_t* name) {
-    return std::filesystem::path(ProgramFolder()) / name;
+    return g_programFolder / name;
 }
 
 // Each run of the stand-in: its arguments as the system split them.
@@ -52,6 +56,10 @@ bool Confirm(HWND, const std::wstring& path) {
     g_asked = path;
     return g_confirm;
 }
+std::vector<std::wstring> g_refused;
+void Refuse(HWND, const std::wstring& name) {
+    g_refused.push_back(name);
+}
 
 // Ticks while the tool runs, and whether the settings window took input meanwhile.
 int g_ticks = 0;
@@ -65,8 +73,15 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 class BiosPage : public testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::remove(Beside(L"nvflash.args.txt"));
-        std::filesystem::remove(Beside(L"nvflash.wait"));
+        // One of its own per test: the tool's last run may hold the previous one a while.
+        static int counter = 0;
+        g_programFolder = std::filesystem::temp_directory_path() /
+                          ("velmora bios program " + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++counter));
+        std::filesystem::create_directories(g_programFolder);
+        std::filesystem::copy_file(std::filesystem::path(ProgramFolder()) / "nvflash.exe",
+                                   Beside(L"nvflash.exe"));
+        previousProgramFiles_ = SetProgramFilesFolder(g_programFolder.wstring());
         folder = std::filesystem::temp_directory_path() / "velmora bios test";
         std::filesystem::create_directories(folder / "my backups");
         root = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr,
@@ -75,6 +90,8 @@ class BiosPage : public testing::Test {
         ASSERT_TRUE(page.Create(root));
         page.SetFileChooser(Choose);
         page.SetFlashConfirmation(Confirm);
+        page.SetBackupRefusal(Refuse);
+        g_refused.clear();
         g_choice.clear();
         g_chooserCalled = false;
         g_confirm = false;
@@ -82,10 +99,12 @@ class BiosPage : public testing::Test {
     }
     void TearDown() override {
         DestroyWindow(root);
+        SetProgramFilesFolder(previousProgramFiles_);
         std::filesystem::remove_all(folder);
-        std::filesystem::remove(Beside(L"nvflash.wait"));
-        std::filesystem::remove(Beside(L"nvflash.args.txt"));
+        std::error_code ignored;
+        std::filesystem::remove_all(g_programFolder, ignored);
     }
+    std::wstring previousProgramFiles_;
     std::filesystem::path folder;
     HWND root = nullptr;
     CBiosDlg page;
@@ -104,7 +123,38 @@ TEST_F(BiosPage, ABackupToAPathWithBlanksLandsThere) {
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "stand-in BIOS backup\n");
     EXPECT_TRUE(IsWindowEnabled(page.Hwnd()));
-    std::filesystem::remove(Beside(L"card bios.rom"));
+    EXPECT_TRUE(g_refused.empty());
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The tool writes the backup into the program's folder: named like one of the program's files
+// it would replace that file with the card's ROM. The user is told, and the tool never starts.
+TEST_F(BiosPage, ABackupNamedLikeAProgramFileIsRefusedAndReplacesNothing) {
+    const wchar_t* own[] = {L"Velmora.xml", L"Norvane.dll", L"VelmoraUpdate.xml"};
+    for (const wchar_t* name : own) std::ofstream(Beside(name)) << "the program's own";
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameW(Beside(L"VelmoraUpdate.xml").c_str(), shortPath, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
+    const std::wstring shortName = std::filesystem::path(shortPath).filename().wstring();
+    ASSERT_NE(shortName, L"VelmoraUpdate.xml") << "the system gave no short form to test";
+
+    const std::wstring names[] = {L"Velmora.xml", L"norvane.DLL", L"Velmora.xml. ",
+                                  L"Velmora.exe", L"nvflash.exe", shortName};
+    for (const std::wstring& name : names) {
+        g_choice = (folder / "my backups").wstring() + L"\\" + name;
+        page.Backup();
+    }
+    EXPECT_EQ(g_refused, std::vector<std::wstring>(std::begin(names), std::end(names)));
+    EXPECT_TRUE(Runs().empty());
+    for (const wchar_t* name : own) EXPECT_EQ(ReadText(Beside(name)), "the program's own");
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "my backups"));
+    EXPECT_TRUE(IsWindowEnabled(page.Hwnd()));
 }
 
 TEST_F(BiosPage, AFlashAsksFirstNamingTheFileAndPassesItAsOneArgument) {
@@ -148,7 +198,6 @@ TEST_F(BiosPage, TheWindowsGoOnPaintingWhileTheSettingsWindowWaitsWithoutInput) 
     EXPECT_FALSE(g_enabledDuringRun);
     EXPECT_TRUE(IsWindowEnabled(root));
     EXPECT_TRUE(IsWindowEnabled(page.Hwnd()));
-    std::filesystem::remove(Beside(L"slow.rom"));
 }
 
 TEST_F(BiosPage, AMissingToolStartsNothingAndLeavesThePageEnabled) {

@@ -17,6 +17,7 @@
 #include "QuietSettingsHost.h"
 #include "settings/FanPage.h"
 #include "win32/GdiplusSession.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -53,10 +54,8 @@ class FanPage : public ::testing::Test {
         folder_ = fs::temp_directory_path() / "velmora_fan_page_test";
         fs::create_directories(folder_);
         std::ofstream(folder_ / "Velmora.xml") << config;
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        previous_ = previous;
-        SetCurrentDirectoryW(folder_.wstring().c_str());
+        // The program's files are looked for here, wherever the current directory is.
+        previous_ = SetProgramFilesFolder(folder_.wstring());
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&icc);
         parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 600, 700, nullptr, nullptr,
@@ -69,7 +68,7 @@ class FanPage : public ::testing::Test {
         page_.reset();
         if (parent_) DestroyWindow(parent_);
         parent_ = nullptr;
-        SetCurrentDirectoryW(previous_.c_str());
+        SetProgramFilesFolder(previous_);
         fs::remove_all(folder_);
     }
     // The control's own shown state (the test's windows are not on screen).

@@ -27,6 +27,7 @@
 #include "sim/SimInterface.h"
 #include "sim/Simulator.h"
 #include "win32/GdiplusSession.h"
+#include "win32/ProgramFolder.h"
 
 namespace velmora {
 namespace {
@@ -186,14 +187,12 @@ class SettingsWindow : public ::testing::Test {
         }
         file_ = folder_ / "Velmora.xml";
         host.file = file_;
-        wchar_t previous[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        previous_ = previous;
-        SetCurrentDirectoryW(folder_.wstring().c_str());
+        // The program's files are looked for here, wherever the current directory is.
+        previous_ = SetProgramFilesFolder(folder_.wstring());
     }
     void TearDown() override {
         dlg.reset();
-        SetCurrentDirectoryW(previous_.c_str());
+        SetProgramFilesFolder(previous_);
         fs::remove_all(folder_);
     }
     void WriteConfig(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
@@ -404,6 +403,42 @@ TEST_F(SettingsWindow, OkUncheckedRemovesThisProgramsStartEntryOnly) {
         EXPECT_EQ(dlg->Result(), IDOK);
         EXPECT_EQ(user.Text(kRunValueName), r.removed ? L"<missing>" : r.value);
     }
+}
+
+// A file dialog may leave the current directory anywhere (the folder a log was saved in): the
+// pages still read and write the program's own file and skin packs, and nothing lands there.
+TEST_F(SettingsWindow, TheProgramsFilesWhereverTheCurrentDirectoryIs) {
+    WriteConfig(kConfig);
+    const fs::path browsed = fs::temp_directory_path() / "velmora_settings_browsed_folder";
+    fs::remove_all(browsed);
+    fs::create_directories(browsed);
+    const std::string decoy =
+        std::string(kConfig).replace(std::string(kConfig).find("<RefreshRate>750</RefreshRate>"),
+                                     30, "<RefreshRate>333</RefreshRate>");
+    std::ofstream(browsed / "Velmora.xml", std::ios::binary) << decoy;
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(browsed.wstring().c_str()));
+
+    Open();
+    EXPECT_EQ(Text(SettingsPage::Monitoring, IDC_MON_PERIOD), L"750");
+    dlg->SelectTab(5);
+    ChooseSkin(2);
+    const LONG previewWidth = dlg->Ui().PreviewSize().cx;
+    Type(SettingsPage::Monitoring, IDC_MON_PERIOD, L"2500");
+    PressOk();
+    SetCurrentDirectoryW(previous);
+
+    EXPECT_EQ(previewWidth, 344) << "the preview comes from the program's skin pack";
+    EXPECT_TRUE(Contains(ReadAll(file_), "<RefreshRate>2500</RefreshRate>"));
+    EXPECT_EQ(ReadAll(browsed / "Velmora.xml"), decoy);
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(browsed)) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+    fs::remove_all(browsed);
 }
 
 TEST_F(SettingsWindow, WithoutAFileOkWritesNothingButTheGaugesStillSwitch) {

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "win32/ProgramFolder.h"
+
 namespace velmora::testing {
 
 inline std::wstring Widen(const std::string& s) {
@@ -237,7 +239,8 @@ class StallingServer {
     std::thread thread_;
 };
 
-// A fresh folder as the current directory for one test; the previous one comes back after.
+// A fresh folder as the current directory and the program's folder for one test; the previous
+// ones come back after.
 class TempCurrentFolder {
   public:
     TempCurrentFolder() {
@@ -251,8 +254,10 @@ class TempCurrentFolder {
         GetCurrentDirectoryW(MAX_PATH, previous);
         previous_ = previous;
         SetCurrentDirectoryW(path_.c_str());
+        previousProgramFiles_ = SetProgramFilesFolder(path_);
     }
     ~TempCurrentFolder() {
+        SetProgramFilesFolder(previousProgramFiles_);
         SetCurrentDirectoryW(previous_.c_str());
         WIN32_FIND_DATAW found;
         HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &found);
@@ -269,6 +274,7 @@ class TempCurrentFolder {
   private:
     std::wstring path_;
     std::wstring previous_;
+    std::wstring previousProgramFiles_;
 };
 
 // Waits on its own thread for the message boxes with the given captions, one after another,
