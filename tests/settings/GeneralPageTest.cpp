@@ -59,14 +59,22 @@ TEST(AutostartTest, OnWritesTheQuotedPathAndOffDeletesOnlyThatValue) {
     EXPECT_TRUE(user.RunKeyExists());
 }
 
-TEST(AutostartTest, OffDeletesTheValueOnlyWhenItNamesThisProgram) {
+// A private Run key, this program's path and the same path in another case, for the tables of
+// values below.
+class AutostartValues : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(user.Ready());
+        ASSERT_TRUE(user.CreateRunKey());
+        for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towupper(c));
+        ASSERT_NE(otherCase, self);
+    }
     PrivateCurrentUser user;
-    ASSERT_TRUE(user.Ready());
-    ASSERT_TRUE(user.CreateRunKey());
     const std::wstring self = ProgramPath();
     std::wstring otherCase = self;
-    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towupper(c));
-    ASSERT_NE(otherCase, self);
+};
+
+TEST_F(AutostartValues, OffDeletesTheValueOnlyWhenItNamesThisProgram) {
     struct Row {
         const char* name;
         std::wstring value;
@@ -95,14 +103,7 @@ TEST(AutostartTest, OffDeletesTheValueOnlyWhenItNamesThisProgram) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
 }
 
-TEST(AutostartTest, TheBoxShowsWhetherTheValueNamesThisProgram) {
-    PrivateCurrentUser user;
-    ASSERT_TRUE(user.Ready());
-    ASSERT_TRUE(user.CreateRunKey());
-    const std::wstring self = ProgramPath();
-    std::wstring otherCase = self;
-    for (wchar_t& c : otherCase) c = static_cast<wchar_t>(towupper(c));
-    ASSERT_NE(otherCase, self);
+TEST_F(AutostartValues, TheBoxShowsWhetherTheValueNamesThisProgram) {
     struct Row {
         const char* name;
         std::wstring value;
@@ -236,7 +237,11 @@ TEST_F(GeneralPageTest, CheckNowYesEndsTheSettingsWindowAndThenTheProgram) {
     WriteFileText(L"Velmora.xml", "<Velmora><Version>300</Version><GeneralDlg><UpdateServer>" +
                                       std::string(url.begin(), url.end()) +
                                       "</UpdateServer></GeneralDlg></Velmora>");
-    const std::wstring marker = ProgramFolder() + L"\\updater-ran.txt";
+    // The updater is started from the program's folder, here the test's own: a copy of the
+    // stand-in beside the test program, which records its run beside itself.
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\" + kUpdaterFile).c_str(),
+                          ProgramFilePath(kUpdaterFile).c_str(), FALSE));
+    const std::wstring marker = ProgramFilePath(L"updater-ran.txt");
     for (const int answer : {IDNO, IDYES}) {
         SCOPED_TRACE(answer == IDYES ? "yes" : "no");
         DeleteFileW(marker.c_str());

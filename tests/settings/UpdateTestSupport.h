@@ -50,6 +50,24 @@ inline bool RemoveFolder(const std::wstring& path) {
     return !FileExists(path);
 }
 
+// A socket listening on 127.0.0.1 at a port the system picks, its address in `at`;
+// INVALID_SOCKET when it cannot be had.
+inline SOCKET ListenOnLoopback(int backlog, sockaddr_in& at) {
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    at = sockaddr_in{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof at;
+    if (listener == INVALID_SOCKET ||
+        bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+        listen(listener, backlog) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&at), &len) != 0) {
+        if (listener != INVALID_SOCKET) closesocket(listener);
+        return INVALID_SOCKET;
+    }
+    return listener;
+}
+
 // Answers one HTTP request per connection, in order from the list set (the last one again for
 // any further request), with headers that invite a cache to keep the answer for an hour.
 class TinyHttpServer {
@@ -62,17 +80,9 @@ class TinyHttpServer {
     TinyHttpServer() {
         WSADATA data;
         started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        at.sin_port = 0;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
-            listen(listener_, 8) != 0) {
-            return;
-        }
-        int len = sizeof at;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &len);
+        listener_ = ListenOnLoopback(8, at);
+        if (listener_ == INVALID_SOCKET) return;
         port_ = ntohs(at.sin_port);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -152,16 +162,9 @@ class StallingServer {
     StallingServer(Kind kind, DWORD lifetimeMs) : kind_(kind) {
         WSADATA data;
         started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
-            listen(listener_, kind == Kind::kNeverAccepts ? 1 : 8) != 0) {
-            return;
-        }
-        int len = sizeof at;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &len);
+        listener_ = ListenOnLoopback(kind == Kind::kNeverAccepts ? 1 : 8, at);
+        if (listener_ == INVALID_SOCKET) return;
         port_ = ntohs(at.sin_port);
         if (kind == Kind::kNeverAccepts) FillQueue(at);
         thread_ = std::thread([this, lifetimeMs] { Serve(lifetimeMs); });
